@@ -1,0 +1,34 @@
+#pragma once
+
+// What the receive worker expects next.
+enum OpState : int {
+    Idle = 0,
+    Listing = 1,
+    Writing = 2,
+    Failed = 3,
+    Erasing = 4,
+};
+
+// One-shot operation timers of the main window, armed for 100 ms.
+constexpr int TIMER_STEP = 1000;
+constexpr int TIMER_WRITE_STEP = 1001;
+constexpr int TIMER_ERASE_STEP = 1002;
+constexpr int STEP_DELAY_MS = 100;
+
+// Notifications from the receive worker to the main window (the numbering is kept so that
+// traces and tests can name them).
+constexpr int WM_LINE_RECEIVED = 2024;
+constexpr int WM_WRITE_REPLY = 2025;
+constexpr int WM_ERASE_REPLY = 2026;
+constexpr int WM_LISTING_DONE = 2027;
+
+// Log directions, stored as each row's item data.
+constexpr int LOG_RECV = 0;
+constexpr int LOG_SEND = 1;
+
+// Receive buffers and command-line buffers.
+constexpr int LINE_BUFFER_SIZE = 128;
+constexpr int COMMAND_BUFFER_SIZE = 40;
+
+// The access code that unlocks the device for erasing and writing.
+constexpr const char* UNLOCK_LINE = "!UE 3D9F1B62";

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "protocol/line_handler.h"
+#include "protocol/operation_host.h"
+
+// View Script, Write Script, Erase All Script, Send and Echo as steps paced by one-shot
+// timers and confirmed by the device's replies. It never reads a clock or the port: the host
+// arms timers and calls OnTimer, and received lines come in through HandleLine.
+// User-interface thread only.
+class ScriptOperations : public LineEvents {
+public:
+    explicit ScriptOperations(OperationHost& host);
+
+    // Buttons.
+    void OnViewScript();
+    void OnWriteScript();
+    void OnEraseAllScript();
+    void OnSend();
+    void OnEcho();
+
+    // A one-shot timer fired (TIMER_STEP, TIMER_WRITE_STEP or TIMER_ERASE_STEP).
+    void OnTimer(int timerId);
+
+    // A complete line from the receive worker.
+    void HandleLine(const char* line);
+
+    // Worker notifications (LineEvents).
+    void OnListingDone() override;
+    void OnWriteReply(int confirmed) override;
+    void OnEraseReply(int confirmed) override;
+    int AddLogLine(int direction, const char* text) override;
+
+    void StartWrite();
+    void StartErasePass();
+
+    // Exit: no step runs after this.
+    void KillTimers();
+
+    const OperationState& State() const { return state; }
+    int erasePass = 0;
+    int eraseStep = 0;
+    int writeStep = 0;
+    int followUpPending = 0;
+    int eraseAllMode = 0;
+
+private:
+    OperationHost& host;
+    OperationState state;
+};

@@ -1,0 +1,90 @@
+#include "resources/string_table.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct Entry {
+    int id;
+    const char* english;
+    const char* korean;
+};
+
+constexpr Entry kStrings[] = {
+    {IDS_WINDOW_TITLE, "VDM-R30 Quillbox v2.1A (2013.05.31)", "VDM-R30 Quillbox v2.1A (2013.05.31)"},
+    {IDS_COM_PORT, "COM Port", "COM 포트"},
+    {IDS_OPEN, "Open", "열기"},
+    {IDS_CLOSE, "Close", "닫기"},
+    {IDS_HOST_ADDRESS, "Host Address", "통신할 주소"},
+    {IDS_HOST_PORT, "Host Port", "통신할 포트"},
+    {IDS_BAUDRATE, "Baudrate", "시리얼 통신속도"},
+    {IDS_SECOND_HOST_ADDRESS, "2nd Host Address", "두 번째 통신할 주소"},
+    {IDS_CHECK_INTERVAL, "Check TCP connection interval (second)", "TCP접속 확인 주기(초)"},
+    {IDS_DEVICE_ID, "ID(Max. 8byte)", "ID(최대 8바이트)"},
+    {IDS_DATA_BITS, "Data Bits", "데이터 비트"},
+    {IDS_STOP_BIT, "Stop Bit", "정지 비트"},
+    {IDS_PARITY, "Parity", "패리티"},
+    {IDS_LOG, "Log", "로그"},
+    {IDS_AUTO_SCROLL, "Auto scroll", "자동 스크롤"},
+    {IDS_DELETE_LOG, "Delete Log", "로그 삭제"},
+    {IDS_COMMAND, "Command", "명령"},
+    {IDS_SEND, "Send", "명령 전송"},
+    {IDS_VIEW_SCRIPT, "View Script", "스크립트 보기"},
+    {IDS_WRITE_SCRIPT, "Write Script", "스크립트 저장"},
+    {IDS_DELETE_SCRIPT, "Delete Script", "스크립트 삭제"},
+    {IDS_EXIT, "Exit", "종료"},
+    {IDS_ECHO_OFF, "Echo Off", "Echo 끄기"},
+    {IDS_FLOW_CONTROL, "Flow Control", "흐름 제어"},
+    {IDS_ECHO_ON, "Echo On", "Echo 켜기"},
+    {IDS_CONFIRM_EXIT, "Are you sure to exit the program?", "프로그램을 종료하시겠습니까?"},
+    {IDS_ENTER_HOST_ADDRESS, "Please enter Host Address.", "통신할 주소를 입력하세요."},
+    {IDS_ENTER_HOST_PORT, "Please enter Host Port.", "통신할 포트를 입력하세요."},
+    {IDS_NO_SCRIPT, "There is no script on the ovLNK.", "저장된 스크립트가 없습니다."},
+    {IDS_ALL_DELETED, "All scripts have been deleted.", "모든 스크립트가 삭제되었습니다."},
+    {IDS_RS232_ERROR, "An error occured during RS232 communication.",
+     "RS232 통신오류가 발생하였습니다."},
+    {IDS_ALL_WRITTEN, "All scripts have been written.", "모든 스크립트가 저장되었습니다."},
+    {IDS_TIMEOUT, "Timeout (second)", "서버변경 대기시간(초)"},
+    {IDS_OK, "OK", "확인"},
+    {IDS_CANCEL, "Cancel", "취소"},
+    {IDS_ACCEPT_TERMS, "I accept the terms in the exemption from liability.",
+     "면책 고지 사항에 명시된 약관에 동의 합니다."},
+    {IDS_LANGUAGE, "Language", "언어"},
+    {IDS_LANGUAGE_KOREAN, "Korean", "한국어"},
+    {IDS_LANGUAGE_ENGLISH, "English", "영어"},
+    {IDS_LANGUAGE_FRENCH, "Franch", "프랑스어"},
+    {IDS_VALUE_TOO_LONG, "The value of '%s' is too long to write to the device.",
+     "'%s' 값이 너무 길어 장치에 저장할 수 없습니다."},
+};
+
+// The first entry of a colon-separated LANGUAGE list, or the whole value of the others.
+std::string FirstSetLocale() {
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            std::string text(value);
+            return text.substr(0, text.find(':'));
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+UiLanguage DetectUiLanguage() {
+    const std::string locale = FirstSetLocale();
+    // "ko", "ko_KR.UTF-8", "ko@...": the language code is the part before '_', '.' or '@'.
+    const bool korean = locale.compare(0, 2, "ko") == 0 &&
+                        (locale.size() == 2 || std::strchr("_.@", locale[2]) != nullptr);
+    return korean ? UiLanguage::Korean : UiLanguage::English;
+}
+
+std::string LoadString(int id, UiLanguage language) {
+    for (const Entry& entry : kStrings) {
+        if (entry.id == id) {
+            return language == UiLanguage::Korean ? entry.korean : entry.english;
+        }
+    }
+    return {};
+}

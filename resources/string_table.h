@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+
+// Identifiers of the string table. Every visible text of the windows exists in Korean and in
+// English under one of these numbers.
+enum StringId : int {
+    IDS_WINDOW_TITLE = 102,
+    IDS_COM_PORT = 103,
+    IDS_OPEN = 104,
+    IDS_CLOSE = 105,
+    IDS_HOST_ADDRESS = 106,
+    IDS_HOST_PORT = 107,
+    IDS_BAUDRATE = 108,
+    IDS_SECOND_HOST_ADDRESS = 109,
+    IDS_CHECK_INTERVAL = 110,
+    IDS_DEVICE_ID = 111,
+    IDS_DATA_BITS = 112,
+    IDS_STOP_BIT = 113,
+    IDS_PARITY = 114,
+    IDS_LOG = 115,
+    IDS_AUTO_SCROLL = 116,
+    IDS_DELETE_LOG = 117,
+    IDS_COMMAND = 118,
+    IDS_SEND = 119,
+    IDS_VIEW_SCRIPT = 120,
+    IDS_WRITE_SCRIPT = 121,
+    IDS_DELETE_SCRIPT = 122,
+    IDS_EXIT = 123,
+    IDS_ECHO_OFF = 124,
+    IDS_FLOW_CONTROL = 125,
+    IDS_ECHO_ON = 126,
+    IDS_CONFIRM_EXIT = 127,
+    IDS_ENTER_HOST_ADDRESS = 128,
+    IDS_ENTER_HOST_PORT = 129,
+    IDS_NO_SCRIPT = 130,
+    IDS_ALL_DELETED = 131,
+    IDS_RS232_ERROR = 132,
+    IDS_ALL_WRITTEN = 134,
+    IDS_TIMEOUT = 135,
+    IDS_OK = 136,
+    IDS_CANCEL = 137,
+    IDS_ACCEPT_TERMS = 138,
+    IDS_LANGUAGE = 139,
+    IDS_LANGUAGE_KOREAN = 140,
+    IDS_LANGUAGE_ENGLISH = 141,
+    IDS_LANGUAGE_FRENCH = 142,
+    // Added by this program: a value that does not fit its write line; %s is the field caption.
+    IDS_VALUE_TOO_LONG = 143,
+};
+
+enum class UiLanguage { English, Korean };
+
+// The user-interface language: the first of LANGUAGE (its first entry), LC_ALL, LC_MESSAGES
+// and LANG that is set and not empty; Korean when it names Korean ("ko..."), else English.
+UiLanguage DetectUiLanguage();
+
+// The text of `id` in `language`, UTF-8; "" for an unknown id.
+std::string LoadString(int id, UiLanguage language);
