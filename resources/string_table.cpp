@@ -72,12 +72,14 @@ std::string FirstSetLocale() {
 
 }  // namespace
 
+bool LocaleNamesKorean(const char* locale) {
+    // The language code is the part before '_', '.' or '@'.
+    return std::strncmp(locale, "ko", 2) == 0 &&
+           (locale[2] == '\0' || std::strchr("_.@", locale[2]) != nullptr);
+}
+
 UiLanguage DetectUiLanguage() {
-    const std::string locale = FirstSetLocale();
-    // "ko", "ko_KR.UTF-8", "ko@...": the language code is the part before '_', '.' or '@'.
-    const bool korean = locale.compare(0, 2, "ko") == 0 &&
-                        (locale.size() == 2 || std::strchr("_.@", locale[2]) != nullptr);
-    return korean ? UiLanguage::Korean : UiLanguage::English;
+    return LocaleNamesKorean(FirstSetLocale().c_str()) ? UiLanguage::Korean : UiLanguage::English;
 }
 
 std::string LoadString(int id, UiLanguage language) {

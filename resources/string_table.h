@@ -51,6 +51,9 @@ enum StringId : int {
 
 enum class UiLanguage { English, Korean };
 
+// True for a locale name of the Korean language: "ko", "ko_KR.UTF-8", "ko@...".
+bool LocaleNamesKorean(const char* locale);
+
 // The user-interface language: the first of LANGUAGE (its first entry), LC_ALL, LC_MESSAGES
 // and LANG that is set and not empty; Korean when it names Korean ("ko..."), else English.
 UiLanguage DetectUiLanguage();
