@@ -1,12 +1,15 @@
 #pragma once
 
+#include <string>
+
+#include "protocol/command_line.h"
 #include "protocol/line_handler.h"
 #include "protocol/operation_host.h"
 
 // View Script, Write Script, Erase All Script, Send and Echo as steps paced by one-shot
 // timers and confirmed by the device's replies. It never reads a clock or the port: the host
 // arms timers and calls OnTimer, and received lines come in through HandleLine.
-// User-interface thread only.
+// User-interface thread only. Nothing here blocks except the host's modal messages.
 class ScriptOperations : public LineEvents {
 public:
     explicit ScriptOperations(OperationHost& host);
@@ -37,13 +40,27 @@ public:
     void KillTimers();
 
     const OperationState& State() const { return state; }
+
+private:
+    OperationHost& host;
+    OperationState state;
     int erasePass = 0;
     int eraseStep = 0;
     int writeStep = 0;
     int followUpPending = 0;
     int eraseAllMode = 0;
 
-private:
-    OperationHost& host;
-    OperationState state;
+    void OnStepTimer();
+    void OnWriteStepTimer();
+    void OnEraseStepTimer();
+    // Sends one command line in one write and logs it as sent.
+    void SendLine(const CommandLine& line);
+    // Why the fields cannot be written as they are (host address, host port, a line that
+    // does not fit); empty when they can.
+    std::string WriteRefusal();
+    std::string ValueTooLongText(int step);
+    // Ends a write (or erase) early with an error message. writeMode goes back to 0 first,
+    // so that later listings fill the fields again.
+    void StopWrite(const std::string& message);
+    void ShowMessage(int stringId, MessageIcon icon);
 };

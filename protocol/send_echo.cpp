@@ -1,0 +1,42 @@
+#include <string>
+
+#include "protocol/ascii_text.h"
+#include "protocol/script_operations.h"
+#include "resources/string_table.h"
+
+void ScriptOperations::OnSend() {
+    if (!host.PortIsOpen()) {
+        return;
+    }
+    (void)host.ExchangeFromControls();
+    // Sent whole, whatever its length: the command is the operator's own line.
+    const std::string& command = host.Fields().Texts().commandText;
+    const std::string line = command + '\r';
+    host.WritePort(line.data(), static_cast<int>(line.size()));
+    host.AddLogLine(LOG_SEND, command.c_str());
+}
+
+// The caption names what the next press does; the device's echo state is not tracked.
+void ScriptOperations::OnEcho() {
+    if (!host.PortIsOpen()) {
+        return;
+    }
+    const std::string caption = host.EchoCaption();
+    const std::string echoOff = host.LoadString(IDS_ECHO_OFF);
+    const std::string echoOn = host.LoadString(IDS_ECHO_ON);
+    host.ClearLog();
+    const char* command = nullptr;
+    if (EqualIgnoringCase(caption, echoOff)) {
+        command = "!E0";
+        host.SetEchoCaption(echoOn);
+    } else if (EqualIgnoringCase(caption, echoOn)) {
+        command = "!E1";
+        host.SetEchoCaption(echoOff);
+    } else {
+        return;  // a caption that names neither switch sends nothing
+    }
+    CommandLine line;
+    if (FormatCommandLine(line, "%s", command)) {
+        SendLine(line);
+    }
+}

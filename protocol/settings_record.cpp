@@ -1,0 +1,152 @@
+#include "protocol/settings_record.h"
+
+#include <arpa/inet.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "protocol/ascii_text.h"
+
+namespace {
+
+constexpr size_t kCodeLength = 4;
+constexpr const char* kFallbackBaudRate = "115200";
+
+enum class Reading { Address, Text, Interval, Item, Digit };
+
+// One stored setting: its two reply codes and how its value reaches its field.
+struct SettingReply {
+    const char* upperCode;
+    const char* lowerCode;
+    Reading reading;
+    AddressField address;
+    std::string TextFields::*text;
+    SettingCombo combo;
+    const char* digits;  // for Digit: the fifth-byte values that select index 0, 1, ...
+};
+
+const SettingReply kReplies[] = {
+    {"!PA ", "!pa ", Reading::Address, AddressField::Host, nullptr, {}, nullptr},
+    {"!PP ", "!pp ", Reading::Text, {}, &TextFields::hostPortText, {}, nullptr},
+    {"!SA ", "!sa ", Reading::Address, AddressField::SecondHost, nullptr, {}, nullptr},
+    {"!SO ", "!so ", Reading::Interval, {}, &TextFields::intervalText, {}, nullptr},
+    {"!TC ", "!tc ", Reading::Text, {}, &TextFields::timeoutText, {}, nullptr},
+    {"!SC ", "!sc ", Reading::Text, {}, &TextFields::deviceIdText, {}, nullptr},
+    {"!TB ", "!tb ", Reading::Item, {}, nullptr, SettingCombo::BaudRate, nullptr},
+    {"!TP ", "!tp ", Reading::Digit, {}, nullptr, SettingCombo::Parity, "012"},
+    {"!TD ", "!td ", Reading::Digit, {}, nullptr, SettingCombo::DataBits, "78"},
+    {"!TS ", "!ts ", Reading::Digit, {}, nullptr, SettingCombo::StopBits, "12"},
+    {"!FC ", "!fc ", Reading::Digit, {}, nullptr, SettingCombo::FlowControl, "01"},
+};
+
+// The interval's value follows a sub-field letter whose case is the code's, and a blank.
+void ApplyInterval(const char* line, bool upper, TextFields& texts) {
+    const char letter = upper ? 'C' : 'c';
+    if (line[4] != letter || line[5] != ' ') {
+        return;
+    }
+    // The device counts hundredths of a second; the field shows whole seconds.
+    texts.intervalText = std::to_string(ReadDecimal(line + 6) / 100);
+}
+
+void ApplyItem(const char* value, const SettingReply& reply, DeviceFields& fields) {
+    int index = FindItemIgnoringCase(fields, reply.combo, value);
+    if (index < 0) {
+        index = FindItemIgnoringCase(fields, reply.combo, kFallbackBaudRate);
+    }
+    if (index >= 0) {
+        fields.SetSelection(reply.combo, index);
+    }
+}
+
+void ApplyDigit(char fifthByte, const SettingReply& reply, DeviceFields& fields) {
+    const char* found = fifthByte != '\0' ? std::strchr(reply.digits, fifthByte) : nullptr;
+    if (found != nullptr) {
+        fields.SetSelection(reply.combo, static_cast<int>(found - reply.digits));
+    }
+}
+
+void Apply(const char* line, bool upper, const SettingReply& reply, DeviceFields& fields) {
+    const char* value = line + kCodeLength;
+    switch (reply.reading) {
+        case Reading::Address:
+            fields.SetAddress(reply.address, ParseAddress(value));
+            break;
+        case Reading::Text:
+            fields.Texts().*reply.text = value;
+            break;
+        case Reading::Interval:
+            ApplyInterval(line, upper, fields.Texts());
+            break;
+        case Reading::Item:
+            ApplyItem(value, reply, fields);
+            break;
+        case Reading::Digit:
+            ApplyDigit(value[0], reply, fields);
+            break;
+    }
+}
+
+}  // namespace
+
+bool LineHasCode(const char* line, const char* code) {
+    return std::strncmp(line, code, kCodeLength) == 0;
+}
+
+bool LineBeginsWith(const char* line, const char* prefix) {
+    return std::strncmp(line, prefix, std::strlen(prefix)) == 0;
+}
+
+void ApplySettingReply(const char* line, DeviceFields& fields) {
+    for (const SettingReply& reply : kReplies) {
+        const bool upper = LineHasCode(line, reply.upperCode);
+        if (upper || LineHasCode(line, reply.lowerCode)) {
+            Apply(line, upper, reply, fields);
+            return;
+        }
+    }
+}
+
+uint32_t ParseAddress(const char* text) {
+    return ntohl(inet_addr(text));
+}
+
+std::string FormatDotted(uint32_t address) {
+    char dotted[16];
+    std::snprintf(dotted, sizeof dotted, "%u.%u.%u.%u", (address >> 24) & 0xFFu,
+                  (address >> 16) & 0xFFu, (address >> 8) & 0xFFu, address & 0xFFu);
+    return dotted;
+}
+
+long long ReadDecimal(const char* text) {
+    // The C locale's white space, whatever locale the program runs in.
+    while (*text != '\0' && std::strchr(" \t\n\v\f\r", *text) != nullptr) {
+        ++text;
+    }
+    const bool negative = *text == '-';
+    if (*text == '-' || *text == '+') {
+        ++text;
+    }
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        const int digit = *text - '0';
+        // Accumulate toward the sign so that LLONG_MIN itself is reachable.
+        if (negative) {
+            value = value < (LLONG_MIN + digit) / 10 ? LLONG_MIN : value * 10 - digit;
+        } else {
+            value = value > (LLONG_MAX - digit) / 10 ? LLONG_MAX : value * 10 + digit;
+        }
+    }
+    return value;
+}
+
+int FindItemIgnoringCase(const DeviceFields& fields, SettingCombo combo, const std::string& text) {
+    const int count = fields.ItemCount(combo);
+    for (int index = 0; index < count; ++index) {
+        if (EqualIgnoringCase(fields.ItemText(combo, index), text)) {
+            return index;
+        }
+    }
+    return -1;
+}

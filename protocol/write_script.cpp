@@ -1,0 +1,100 @@
+#include "protocol/script_operations.h"
+#include "protocol/write_steps.h"
+#include "resources/string_table.h"
+
+void ScriptOperations::OnWriteScript() {
+    if (!host.PortIsOpen() || !host.ExchangeFromControls()) {
+        return;
+    }
+    // Refuse before the listing: a write that cannot finish must not erase the device first.
+    const std::string refusal = WriteRefusal();
+    if (!refusal.empty()) {
+        host.ShowMessage(refusal, MessageIcon::Error);
+        return;
+    }
+    host.ClearLog();
+    erasePass = 0;
+    followUpPending = 1;
+    eraseAllMode = 0;
+    state.writeMode = 1;
+    OnViewScript();
+}
+
+void ScriptOperations::StartWrite() {
+    if (!host.PortIsOpen()) {
+        state.writeMode = 0;
+        return;
+    }
+    // Checked again: the operator may have changed the fields while the erase ran.
+    const std::string refusal = WriteRefusal();
+    if (!refusal.empty()) {
+        StopWrite(refusal);
+        return;
+    }
+    host.ClearLog();
+    host.KillTimer(TIMER_STEP);
+    state.opState = Writing;
+    writeStep = 0;
+    host.SetTimer(TIMER_STEP, STEP_DELAY_MS);
+}
+
+void ScriptOperations::OnWriteStepTimer() {
+    host.KillTimer(TIMER_WRITE_STEP);
+    // Stray confirmations can finish the sequence while this timer is armed.
+    if (writeStep < 0 || writeStep >= WRITE_STEP_DONE) {
+        return;
+    }
+    // The ID check's outcome does not stop a step; the values taken over are used.
+    (void)host.ExchangeFromControls();
+    CommandLine line;
+    if (!FormatWriteLine(writeStep, host.Fields(), line)) {
+        state.opState = Idle;
+        StopWrite(ValueTooLongText(writeStep));
+        return;
+    }
+    SendLine(line);
+}
+
+void ScriptOperations::OnWriteReply(int confirmed) {
+    if (confirmed != 1) {
+        // A repeated "!UE" or "!WS" leaves the step waiting; anything else has failed it.
+        if (state.opState == Failed) {
+            StopWrite(host.LoadString(IDS_RS232_ERROR));
+        }
+        return;
+    }
+    writeStep = NextWriteStep(writeStep, host.Fields());
+    if (writeStep < WRITE_STEP_DONE) {
+        state.opState = Writing;
+        host.SetTimer(TIMER_STEP, STEP_DELAY_MS);
+        return;
+    }
+    state.writeMode = 0;
+    ShowMessage(IDS_ALL_WRITTEN, MessageIcon::Information);
+}
+
+std::string ScriptOperations::WriteRefusal() {
+    DeviceFields& fields = host.Fields();
+    if (fields.GetAddress(AddressField::Host) == 0) {
+        return host.LoadString(IDS_ENTER_HOST_ADDRESS);
+    }
+    if (fields.Texts().hostPortText.empty()) {
+        return host.LoadString(IDS_ENTER_HOST_PORT);
+    }
+    const int step = FirstUnwritableStep(fields);
+    return step < 0 ? std::string() : ValueTooLongText(step);
+}
+
+std::string ScriptOperations::ValueTooLongText(int step) {
+    std::string text = host.LoadString(IDS_VALUE_TOO_LONG);
+    const size_t marker = text.find("%s");
+    if (marker != std::string::npos) {
+        text.replace(marker, 2, host.LoadString(WriteStepCaption(step)));
+    }
+    return text;
+}
+
+void ScriptOperations::StopWrite(const std::string& message) {
+    state.writeMode = 0;
+    host.ShowMessage(message, MessageIcon::Error);
+}
