@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+class AnswerWriter;
+
 // Fault knobs of the simulated device.
 struct DeviceFaults {
     bool silent = false;          // answers nothing at all
@@ -17,6 +19,12 @@ struct DeviceFaults {
 };
 
 // The VDM-R30 as seen from its serial line: bytes in, bytes out. Not thread-safe.
+//
+// Lines end at CR; LF is ignored. "!VS" lists the stored lines and "!700"; "!UE <code>" with
+// the access code unlocks; "!ES" erases the first stored line and "!WS <setting line>" stores
+// one, both only while unlocked; "!E0"/"!E1" switch echo. Every other line, and a command the
+// device may not carry out, gets a refusal "!ER nn". The unlock holds across any number of
+// erase and write commands and ends with the next "!VS" or refusal.
 class DeviceModel {
 public:
     explicit DeviceModel(std::vector<std::string> storedLines = {}, DeviceFaults faults = {});
@@ -29,4 +37,18 @@ public:
     // Every complete command line received so far, without its CR.
     const std::vector<std::string>& CommandLog() const;
     DeviceFaults& Faults();
+
+private:
+    void HandleLine(const std::string& line, AnswerWriter& out);
+    void Execute(std::string_view line, AnswerWriter& out);
+    void List(AnswerWriter& out) const;
+    void Store(std::string_view settingLine);
+    void Refuse(const char* refusal, AnswerWriter& out);
+
+    std::vector<std::string> stored;
+    DeviceFaults faults;
+    std::vector<std::string> commandLog;
+    std::string pending;  // bytes of the line not yet ended by CR
+    bool echo;
+    bool unlocked = false;
 };

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "sim/device_model.h"
+
+// What the vdm-r30-sim command line asks for.
+struct SimOptions {
+    int comNumber = 9;
+    std::string linksDir;  // the caller sets the default before parsing
+    std::vector<std::string> storedLines;
+    DeviceFaults faults;
+    int answerDelayMs = 0;
+    bool help = false;
+};
+
+// Parses the arguments (without the program name) into `options`. Script files named by
+// --script are read here. False with a one-line reason in `error` on any bad argument.
+[[nodiscard]] bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
+                                   std::string* error);
+
+// Reads stored lines from a script: one per line, '#' starts a comment line, blank lines and
+// a trailing CR are skipped. False with the line number in `error` for a line with control bytes.
+[[nodiscard]] bool ReadScript(std::istream& in, std::vector<std::string>* lines,
+                              std::string* error);
+
+// The --help text.
+[[nodiscard]] std::string SimUsage();
