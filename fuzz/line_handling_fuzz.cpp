@@ -1,0 +1,53 @@
+// Received bytes of any shape, cut into reads of any size, through line assembly and the
+// received-line table while View, Write or Erase All is under way. Only crashes, sanitizer
+// reports and hangs count as findings.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "fake_host.h"
+#include "protocol/line_assembler.h"
+#include "protocol/script_operations.h"
+#include "sim/device_model.h"
+
+namespace {
+
+void StartOperation(uint8_t choice, ScriptOperations& operations) {
+    switch (choice % 4) {
+        case 0:
+            operations.OnViewScript();
+            break;
+        case 1:
+            operations.OnWriteScript();
+            break;
+        case 2:
+            operations.OnEraseAllScript();
+            break;
+        default:
+            break;  // idle: lines are only logged
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2) {
+        return 0;
+    }
+    FakeHost host;
+    ScriptOperations operations(host);
+    DeviceModel device({"!PA 10.0.0.1", "!PP 1470"});
+    host.Attach(operations, device);
+    StartOperation(data[0], operations);
+    host.Advance(200);
+
+    const int readSize = data[1] % LINE_BUFFER_SIZE + 1;
+    LineAssembler assembler;
+    for (size_t offset = 2; offset < size; offset += readSize) {
+        const int count = static_cast<int>(std::min<size_t>(readSize, size - offset));
+        assembler.Feed(reinterpret_cast<const char*>(data + offset), count,
+                       [&](const char* line) { operations.HandleLine(line); });
+        host.Advance(100);
+    }
+    return 0;
+}
