@@ -22,7 +22,7 @@ class CSCom {
 public:
     // `ports` maps a COM number to a device path; it must outlive the channel.
     CSCom(const ComPortMap& ports, MessageSink& messages);
-    virtual ~CSCom();  // releases the descriptors silently
+    virtual ~CSCom();  // releases the descriptors silently; the worker must have ended
     CSCom(const CSCom&) = delete;
     CSCom& operator=(const CSCom&) = delete;
 
@@ -32,7 +32,10 @@ public:
     // 1 when no port is held afterwards; unsent output is discarded.
     int ClosePort();
     // Zero-fills `capacity` bytes of `buffer`, then takes at most `capacity` bytes that have
-    // already arrived without waiting. 0 when nothing was waiting or on failure.
+    // already arrived without waiting. 0 when nothing was waiting or on failure. A read
+    // failure is shown once; one that will not go away (hang-up, unplugged) sets LineLost()
+    // and later calls return 0 silently. A close since the last WaitForInput began with the
+    // port open raced the worker and is not a misuse: it returns 0 without a message.
     int ReadPort(char* buffer, int capacity);
     // Writes in one call, giving up after 500 ms in all; the count actually written.
     int WritePort(const char* data, int length);
@@ -53,21 +56,35 @@ public:
     std::atomic<int> portOpen{0};
 
 private:
-    // Implementation state, owned by serial_channel.cpp.
+    // Implementation state, owned by serial_channel.cpp. ioMutex guards every member below
+    // it except the atomics; the descriptors are only ever closed under it.
     const ComPortMap& portMap;
     MessageSink& sink;
     mutable std::mutex ioMutex;
-    std::condition_variable ioIdle;
+    std::condition_variable ioIdle;  // notified when the worker stops polling the port
     int portFd = -1;
-    int wakeFd = -1;
-    int lockFd = -1;
-    int pollers = 0;
-    int emptyReadablePolls = 0;
-    bool hangUpSeen = false;
+    int wakeFd = -1;            // eventfd; -1 only when it could not be created
+    int wakeFdError = 0;        // why it could not be created
+    int portPollers = 0;        // WaitForInput calls polling portFd right now
+    bool closing = false;       // ClosePort is waiting for the pollers to let go
+    bool waitSawOpen = false;   // the last WaitForInput began with the port open
+    bool readableSeen = false;  // the last WaitForInput saw the port readable
+    bool hangUpSeen = false;    // poll reported a hang-up or an error on the port
+    bool readFailing = false;   // the last read failed; its message has been shown
+    int emptyReadableReads = 0;
     std::string openPath;
     std::atomic<bool> lineLost{false};
+    // Fallback wake-up when no eventfd exists (the port cannot be opened then).
+    std::mutex wakeMutex;
+    std::condition_variable wakeSignal;
+    bool wakeRequested = false;
 
-    void SetDefaultSettings(uint32_t baudRate);
-    bool ApplySettings(int fd, const SerialSettings& settings);
+    [[nodiscard]] int OpenExclusive(const std::string& path, std::string* detail);
+    [[nodiscard]] int ApplySettings(int fd, const SerialSettings& settings);
+    [[nodiscard]] int SetModemLines(int fd, const SerialSettings& settings);
+    [[nodiscard]] int ReleaseLocked(std::unique_lock<std::mutex>& lock);
+    void ReadFailed(int error, std::unique_lock<std::mutex>& lock);
+    void ReportLineLost(std::unique_lock<std::mutex>& lock);
+    void WaitWithoutDescriptor();
     void ShowStandard(const std::string& text, const std::string& detail = {});
 };
