@@ -1,0 +1,111 @@
+#include "ui/agreement_dlg.h"
+
+#include "ui/agreement_stream.h"
+#include "ui/rtf_reader.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextEdit>
+
+namespace {
+
+// The stream-in buffer: larger than any fragment, so one request hands out one fragment.
+constexpr int kStreamBuffer = 4096;
+
+bool AskWithMessageBox(QWidget* parent, const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace
+
+CAgreementDlg::CAgreementDlg(uint8_t systemLanguage, UiLanguage uiLanguage, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      askYesNo(AskWithMessageBox),
+      systemLanguage(systemLanguage),
+      uiLanguage(uiLanguage) {
+    CreateControls();
+    LayOutControls();
+    ConnectControls();
+    OnInitDialog();
+}
+
+int CAgreementDlg::DoModal() {
+    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+}
+
+void CAgreementDlg::reject() {
+    confirmDecline();
+}
+
+void CAgreementDlg::ConnectControls() {
+    connect(acceptCheck, &QCheckBox::clicked, this, &CAgreementDlg::onAcceptClicked);
+    connect(languageCombo, qOverload<int>(&QComboBox::activated), this,
+            &CAgreementDlg::onLanguageChanged);
+    connect(okButton, &QPushButton::clicked, this, &CAgreementDlg::onOk);
+    connect(cancelButton, &QPushButton::clicked, this, &CAgreementDlg::confirmDecline);
+}
+
+void CAgreementDlg::OnInitDialog() {
+    const auto text = [this](int id) { return QString::fromStdString(LoadString(id, uiLanguage)); };
+    windowTitle = text(IDS_WINDOW_TITLE);
+    setWindowTitle(windowTitle);
+    acceptCheck->setText(text(IDS_ACCEPT_TERMS));
+    okButton->setText(text(IDS_OK));
+    cancelButton->setText(text(IDS_CANCEL));
+    languageLabel->setText(text(IDS_LANGUAGE));
+    if (systemLanguage == LANG_KOREAN) {
+        languageCombo->addItem(text(IDS_LANGUAGE_KOREAN));
+    }
+    languageCombo->addItem(text(IDS_LANGUAGE_ENGLISH));
+    languageCombo->addItem(text(IDS_LANGUAGE_FRENCH));
+    okButton->setEnabled(false);
+    languageCombo->setCurrentIndex(0);
+    showDisclaimer();
+}
+
+void CAgreementDlg::onAcceptClicked() {
+    okButton->setEnabled(acceptCheck->isChecked());
+}
+
+void CAgreementDlg::onLanguageChanged() {
+    showDisclaimer();
+}
+
+void CAgreementDlg::onOk() {
+    accept();
+}
+
+void CAgreementDlg::confirmDecline() {
+    const QString question = QString::fromStdString(LoadString(IDS_CONFIRM_EXIT, uiLanguage));
+    if (askYesNo && askYesNo(this, windowTitle, question)) {
+        QDialog::reject();
+    }
+}
+
+// Replaces the whole text with the document of the selected language, streamed in fragment by
+// fragment, and shows it from the top.
+void CAgreementDlg::showDisclaimer() {
+    int language = languageCombo->currentIndex();
+    if (systemLanguage != LANG_KOREAN) {
+        ++language;
+    }
+    DisclaimerStream stream;
+    stream.fragments = DisclaimerFragments(language);
+    stream.disclaimerReadPos = 0;
+    RtfReader reader(*disclaimerEdit->document());
+    char buffer[kStreamBuffer];
+    for (int count; (count = readDisclaimerChunk(stream, buffer, kStreamBuffer)) > 0;) {
+        reader.Feed(buffer, count);
+    }
+    reader.Finish();
+    disclaimerEdit->moveCursor(QTextCursor::Start);
+    disclaimerEdit->verticalScrollBar()->setValue(0);
+}
