@@ -28,6 +28,3 @@ private:
     QString applicationName;
     Dialogs dialogs;
 };
-
-// The real dialogs: the disclaimer and the main window.
-CVDMR30QuillboxApp::Dialogs RealDialogs();
