@@ -1,0 +1,184 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <thread>
+
+#include "link/com_port_map.h"
+#include "link/serial_channel.h"
+#include "link/user_message.h"
+#include "protocol/device_fields.h"
+#include "protocol/operation_host.h"
+#include "protocol/receive_worker.h"
+#include "protocol/script_operations.h"
+#include "resources/string_table.h"
+#include "ui/message_box.h"
+#include "ui/ui_thread_handoff.h"
+
+class CLogListCtrl;
+class IpAddressEdit;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The main window: the COM port row, the device's settings, the message log and the operation
+// buttons. It owns the serial channel, the script operations and the receive worker, which it
+// starts when it is built and joins when it is destroyed.
+//
+// Every control carries its template id as its object name ("ctl1000" ... "ctl1037"); the
+// labels and group boxes without an id are not named.
+//
+// Threads: everything here runs on the user-interface thread, except the receive worker's
+// calls, which arrive through the hand-off (ReceiveOwner, and MessageSink from the channel).
+class CVDMR30QuillboxDlg : public QDialog,
+                           public OperationHost,
+                           public DeviceFields,
+                           public ReceiveOwner,
+                           public MessageSink {
+    Q_OBJECT
+
+public:
+    // `roots` tells discovery and the channel where devices are; tests pass fake trees.
+    explicit CVDMR30QuillboxDlg(UiLanguage language = DetectUiLanguage(),
+                                PortRoots roots = PortRoots(), QWidget* parent = nullptr);
+    // Stops and joins the receive worker (setting stopWorker first if the exit did not).
+    ~CVDMR30QuillboxDlg() override;
+    CVDMR30QuillboxDlg(const CVDMR30QuillboxDlg&) = delete;
+    CVDMR30QuillboxDlg& operator=(const CVDMR30QuillboxDlg&) = delete;
+
+    enum class Exchange { ToControls, FromControls };
+    // Copies the text fields and the auto-scroll flag to or from their controls. From the
+    // controls, an ID of more than 8 characters shows a warning, selects the ID and fails.
+    bool exchangeData(Exchange direction);
+
+    // COM port list and port state.
+    void RefreshPortList();
+    void OnComPortFocus();
+    void updateControlStates();
+    void OnOpenPort();
+    void OnClosePort();
+
+    // Asks whether to exit; on Yes stops the timers and the worker, closes the port and ends
+    // the dialog with 0. Blocks while the question is open.
+    void confirmExit();
+    // System commands: 0x0010 to 0x001F open the About box; others are the platform's.
+    void OnSysCommand(int command);
+
+    // Runs every modal box and dialog of this window (message boxes, About). Replaceable so
+    // that tests can answer them; it runs on the user-interface thread.
+    ModalRunner runModal = ExecModal();
+
+    // OperationHost.
+    bool PortIsOpen() const override;
+    int WritePort(const char* data, int length) override;
+    void SetTimer(int id, int milliseconds) override;
+    void KillTimer(int id) override;
+    int AddLogLine(int direction, const char* text) override;
+    void ClearLog() override;
+    bool ExchangeFromControls() override;
+    DeviceFields& Fields() override;
+    void ShowMessage(const std::string& text, MessageIcon icon) override;
+    std::string LoadString(int id) const override;
+    std::string EchoCaption() const override;
+    void SetEchoCaption(const std::string& caption) override;
+
+    // DeviceFields.
+    uint32_t GetAddress(AddressField field) const override;
+    void SetAddress(AddressField field, uint32_t address) override;
+    int GetSelection(SettingCombo combo) const override;
+    void SetSelection(SettingCombo combo, int index) override;
+    int ItemCount(SettingCombo combo) const override;
+    std::string ItemText(SettingCombo combo, int index) const override;
+    TextFields& Texts() override;
+
+    // ReceiveOwner (called inside the worker's hand-off).
+    void OnLineReceived(const char* line) override;
+    void OnPortLost() override;
+
+    // MessageSink: from the worker through the hand-off, dropped once the program stops.
+    void ShowMessage(const UserMessage& message) override;
+
+    CSCom& SerialPort() { return serialPort; }
+    CLogListCtrl& LogList() { return *logList; }
+    int PortCount() const { return portCount; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    // The default command (Enter) does nothing; the cancel command asks before leaving.
+    void accept() override;
+    void reject() override;
+
+private:
+    static constexpr int kPortCapacity = 30;
+
+    UiLanguage language;
+    PortRoots roots;
+    ComPortMap portMap;
+    std::atomic<int> stopWorker{1};
+    UiThreadHandoff handoff;
+    CSCom serialPort;
+    ScriptOperations operations;
+    TextFields fields;
+    QString windowTitle;
+    QIcon appIcon;
+    int portCount = 0;
+    uint16_t portNumbers[kPortCapacity] = {};
+    std::map<int, int> armedTimers;  // operation timer id -> Qt timer id
+    ReceiveContext receiveContext;
+    std::thread worker;
+
+    // Controls, created in tab order by CreateControls.
+    QComboBox* comPortCombo = nullptr;
+    QPushButton* portOpenButton = nullptr;
+    QPushButton* portCloseButton = nullptr;
+    IpAddressEdit* hostAddressCtrl = nullptr;
+    QLineEdit* hostPortEdit = nullptr;
+    IpAddressEdit* secondHostAddressCtrl = nullptr;
+    QLineEdit* intervalEdit = nullptr;
+    QLineEdit* deviceIdEdit = nullptr;
+    QComboBox* baudRateCombo = nullptr;
+    QComboBox* parityCombo = nullptr;
+    QComboBox* dataBitsCombo = nullptr;
+    QComboBox* stopBitsCombo = nullptr;
+    QComboBox* flowControlCombo = nullptr;
+    QPushButton* writeButton = nullptr;
+    QPushButton* viewButton = nullptr;
+    QPushButton* eraseButton = nullptr;
+    QCheckBox* autoScrollCheck = nullptr;
+    QPushButton* clearLogButton = nullptr;
+    QLineEdit* commandEdit = nullptr;
+    QPushButton* sendButton = nullptr;
+    QPushButton* echoButton = nullptr;
+    QPushButton* exitButton = nullptr;
+    CLogListCtrl* logList = nullptr;
+    QLineEdit* timeoutEdit = nullptr;
+
+    // main_dialog_layout.cpp: the controls of the template, their captions and start values.
+    void CreateControls();
+    void CreateLabels();
+    void SetCaptions();
+    void ConnectControls();
+    // main_dialog_exchange.cpp
+    void LimitDeviceId();
+    // main_dialog.cpp
+    void OnInitDialog();
+    void StartWorker();
+    void StopWorker();
+    void OnAbout();
+    void KillAllTimers();
+    QString Text(int id) const;
+    QComboBox* Combo(SettingCombo combo) const;
+    IpAddressEdit* AddressCtrl(AddressField field) const;
+    void PresentMessage(const UserMessage& message);
+};

@@ -1,0 +1,122 @@
+// The dialog's value fields: exchange with the controls, and the settings controls that the
+// operations read and write directly.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <algorithm>
+
+#include "ui/ip_address_edit.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+constexpr int kMaxDeviceIdLength = 8;
+
+// Writes only a changed text, so that a caret in an unchanged edit stays where it is.
+void ShowText(QLineEdit* edit, const std::string& text) {
+    const QString value = QString::fromStdString(text);
+    if (edit->text() != value) {
+        edit->setText(value);
+    }
+}
+
+std::string TakeText(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+}  // namespace
+
+// Typing stops at 8 characters. A longer ID listed from the device is shown whole (a plain
+// limit would cut it silently), so that taking it over is refused with a message instead;
+// the limit then shrinks back to 8 as the operator shortens it.
+void CVDMR30QuillboxDlg::LimitDeviceId() {
+    deviceIdEdit->setMaxLength(std::max(kMaxDeviceIdLength, int(deviceIdEdit->text().size())));
+}
+
+bool CVDMR30QuillboxDlg::exchangeData(Exchange direction) {
+    if (direction == Exchange::ToControls) {
+        ShowText(hostPortEdit, fields.hostPortText);
+        ShowText(commandEdit, fields.commandText);
+        autoScrollCheck->setChecked(fields.autoScroll != 0);
+        const QString deviceId = QString::fromStdString(fields.deviceIdText);
+        deviceIdEdit->setMaxLength(std::max(kMaxDeviceIdLength, int(deviceId.size())));
+        ShowText(deviceIdEdit, fields.deviceIdText);
+        ShowText(intervalEdit, fields.intervalText);
+        ShowText(timeoutEdit, fields.timeoutText);
+        return true;
+    }
+    fields.hostPortText = TakeText(hostPortEdit);
+    fields.commandText = TakeText(commandEdit);
+    fields.autoScroll = autoScrollCheck->isChecked() ? 1 : 0;
+    fields.deviceIdText = TakeText(deviceIdEdit);
+    if (deviceIdEdit->text().size() > kMaxDeviceIdLength) {
+        BoxContent warning;
+        warning.caption = QCoreApplication::applicationName();
+        warning.text = QStringLiteral("%1자 이내로 입력하십시오.").arg(kMaxDeviceIdLength);
+        warning.icon = QMessageBox::Warning;
+        RunMessageBox(runModal, this, warning);
+        deviceIdEdit->setFocus(Qt::OtherFocusReason);
+        deviceIdEdit->selectAll();
+        return false;
+    }
+    fields.intervalText = TakeText(intervalEdit);
+    fields.timeoutText = TakeText(timeoutEdit);
+    return true;
+}
+
+bool CVDMR30QuillboxDlg::ExchangeFromControls() {
+    return exchangeData(Exchange::FromControls);
+}
+
+DeviceFields& CVDMR30QuillboxDlg::Fields() {
+    return *this;
+}
+
+TextFields& CVDMR30QuillboxDlg::Texts() {
+    return fields;
+}
+
+IpAddressEdit* CVDMR30QuillboxDlg::AddressCtrl(AddressField field) const {
+    return field == AddressField::Host ? hostAddressCtrl : secondHostAddressCtrl;
+}
+
+uint32_t CVDMR30QuillboxDlg::GetAddress(AddressField field) const {
+    return AddressCtrl(field)->GetAddress();
+}
+
+void CVDMR30QuillboxDlg::SetAddress(AddressField field, uint32_t address) {
+    AddressCtrl(field)->SetAddress(address);
+}
+
+QComboBox* CVDMR30QuillboxDlg::Combo(SettingCombo combo) const {
+    switch (combo) {
+        case SettingCombo::BaudRate:
+            return baudRateCombo;
+        case SettingCombo::Parity:
+            return parityCombo;
+        case SettingCombo::DataBits:
+            return dataBitsCombo;
+        case SettingCombo::StopBits:
+            return stopBitsCombo;
+        case SettingCombo::FlowControl:
+            return flowControlCombo;
+    }
+    return baudRateCombo;
+}
+
+int CVDMR30QuillboxDlg::GetSelection(SettingCombo combo) const {
+    return Combo(combo)->currentIndex();
+}
+
+void CVDMR30QuillboxDlg::SetSelection(SettingCombo combo, int index) {
+    Combo(combo)->setCurrentIndex(index);
+}
+
+int CVDMR30QuillboxDlg::ItemCount(SettingCombo combo) const {
+    return Combo(combo)->count();
+}
+
+std::string CVDMR30QuillboxDlg::ItemText(SettingCombo combo, int index) const {
+    return Combo(combo)->itemText(index).toStdString();
+}

@@ -1,0 +1,181 @@
+// The window as its template lays it out, in dialog units, with its captions and the lists of
+// its drop-down boxes.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/dialog_units.h"
+#include "ui/ip_address_edit.h"
+#include "ui/log_list_ctrl.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+// A closed drop-down list is as high as a push button; the template's height is its list.
+constexpr int kComboHeight = 13;
+
+QString ControlName(int id) {
+    return QStringLiteral("ctl%1").arg(id);
+}
+
+// Places a control of the template and names it after its id.
+template <typename Widget>
+Widget* Place(Widget* widget, int id, const QRect& geometry) {
+    if (id != 0) {
+        widget->setObjectName(ControlName(id));
+    }
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QComboBox* MakeCombo(QWidget* parent, const QStringList& items) {
+    auto* combo = new QComboBox(parent);
+    combo->addItems(items);
+    combo->setMaxVisibleItems(items.isEmpty() ? 10 : static_cast<int>(items.size()));
+    return combo;
+}
+
+QPushButton* MakeButton(QWidget* parent) {
+    auto* button = new QPushButton(parent);
+    // Enter never presses a button that does not have the focus.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, Qt::Alignment alignment) {
+    auto* edit = new QLineEdit(parent);
+    edit->setAlignment(alignment | Qt::AlignVCenter);
+    return edit;
+}
+
+// Drawn behind the controls it frames, so that it never takes their clicks.
+void MakeGroup(QWidget* parent, const QRect& geometry) {
+    auto* group = new QGroupBox(parent);
+    group->setGeometry(geometry);
+    group->setFocusPolicy(Qt::NoFocus);
+    group->lower();
+}
+
+QStringList ComTemplateEntries() {
+    QStringList entries;
+    for (int n = 1; n <= 10; ++n) {
+        entries << QStringLiteral("COM%1").arg(n);
+    }
+    return entries;
+}
+
+}  // namespace
+
+void CVDMR30QuillboxDlg::CreateControls() {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(DialogFont());
+    const DialogUnits du(font());
+    setFixedSize(du.Size(531, 398));
+    const Qt::Alignment right = Qt::AlignRight;
+    const Qt::Alignment left = Qt::AlignLeft;
+
+    // In tab order.
+    comPortCombo =
+        Place(MakeCombo(this, ComTemplateEntries()), 1000, du.Rect(14, 19, 117, kComboHeight));
+    portOpenButton = Place(MakeButton(this), 1001, du.Rect(132, 19, 59, 13));
+    portCloseButton = Place(MakeButton(this), 1002, du.Rect(191, 19, 59, 13));
+    hostAddressCtrl = Place(new IpAddressEdit(this), 1003, du.Rect(14, 58, 117, 14));
+    hostPortEdit = Place(MakeEdit(this, right), 1004, du.Rect(14, 112, 117, 14));
+    secondHostAddressCtrl = Place(new IpAddressEdit(this), 1005, du.Rect(14, 85, 117, 14));
+    intervalEdit = Place(MakeEdit(this, right), 1031, du.Rect(14, 139, 117, 14));
+    deviceIdEdit = Place(MakeEdit(this, left), 1033, du.Rect(14, 192, 117, 14));
+    baudRateCombo = Place(MakeCombo(this, {"600", "1200", "2400", "4800", "9600", "19200", "38400",
+                                           "57600", "115200"}),
+                          1012, du.Rect(14, 218, 117, kComboHeight));
+    parityCombo =
+        Place(MakeCombo(this, {"NONE", "EVEN", "ODD"}), 1024, du.Rect(14, 243, 117, kComboHeight));
+    dataBitsCombo = Place(MakeCombo(this, {"7", "8"}), 1026, du.Rect(14, 268, 117, kComboHeight));
+    stopBitsCombo = Place(MakeCombo(this, {"1", "2"}), 1028, du.Rect(14, 295, 117, kComboHeight));
+    flowControlCombo =
+        Place(MakeCombo(this, {"NONE", "RTS/CTS"}), 1018, du.Rect(14, 320, 117, kComboHeight));
+    writeButton = Place(MakeButton(this), 1010, du.Rect(235, 376, 64, 14));
+    viewButton = Place(MakeButton(this), 1009, du.Rect(171, 376, 64, 14));
+    eraseButton = Place(MakeButton(this), 1015, du.Rect(299, 376, 64, 14));
+    autoScrollCheck = Place(new QCheckBox(this), 1013, du.Rect(266, 324, 95, 9));
+    clearLogButton = Place(MakeButton(this), 1014, du.Rect(445, 320, 73, 14));
+    commandEdit = Place(MakeEdit(this, left), 1007, du.Rect(59, 350, 197, 14));
+    sendButton = Place(MakeButton(this), 1008, du.Rect(258, 350, 64, 15));
+    echoButton = Place(MakeButton(this), 1017, du.Rect(106, 376, 64, 14));
+    exitButton = Place(MakeButton(this), 1011, du.Rect(363, 376, 64, 14));
+    logList = Place(new CLogListCtrl(this), 1006, du.Rect(266, 11, 252, 306));
+    timeoutEdit = Place(MakeEdit(this, right), 1036, du.Rect(14, 166, 117, 14));
+    CreateLabels();
+}
+
+void CVDMR30QuillboxDlg::CreateLabels() {
+    const DialogUnits du(font());
+    MakeGroup(this, du.Rect(7, 2, 247, 35));
+    MakeGroup(this, du.Rect(7, 38, 247, 302));
+    MakeGroup(this, du.Rect(259, 2, 265, 338));
+    MakeGroup(this, du.Rect(8, 341, 516, 29));
+    const struct {
+        int id;
+        int x, y, width, height;
+    } labels[] = {
+        {1016, 14, 10, 73, 8},    {1019, 14, 48, 117, 10},  {1020, 14, 102, 117, 10},
+        {1021, 14, 208, 117, 8},  {1023, 12, 352, 41, 8},   {1022, 14, 311, 117, 8},
+        {1025, 14, 234, 117, 8},  {1027, 14, 259, 117, 8},  {1029, 14, 284, 117, 8},
+        {1030, 14, 75, 117, 10},  {1032, 14, 129, 195, 10}, {1034, 14, 182, 117, 10},
+        {1037, 14, 156, 195, 10},
+    };
+    for (const auto& label : labels) {
+        auto* text = new QLabel(this);
+        text->setTextFormat(Qt::PlainText);
+        Place(text, label.id, du.Rect(label.x, label.y, label.width, label.height));
+    }
+}
+
+void CVDMR30QuillboxDlg::SetCaptions() {
+    const struct {
+        int id;
+        int stringId;
+    } captions[] = {
+        {1016, IDS_COM_PORT},       {1001, IDS_OPEN},
+        {1002, IDS_CLOSE},          {1019, IDS_HOST_ADDRESS},
+        {1020, IDS_HOST_PORT},      {1021, IDS_BAUDRATE},
+        {1022, IDS_FLOW_CONTROL},   {1030, IDS_SECOND_HOST_ADDRESS},
+        {1032, IDS_CHECK_INTERVAL}, {1037, IDS_TIMEOUT},
+        {1034, IDS_DEVICE_ID},      {1027, IDS_DATA_BITS},
+        {1029, IDS_STOP_BIT},       {1025, IDS_PARITY},
+        {1013, IDS_AUTO_SCROLL},    {1014, IDS_DELETE_LOG},
+        {1023, IDS_COMMAND},        {1008, IDS_SEND},
+        {1017, IDS_ECHO_OFF},       {1009, IDS_VIEW_SCRIPT},
+        {1010, IDS_WRITE_SCRIPT},   {1015, IDS_DELETE_SCRIPT},
+        {1011, IDS_EXIT},
+    };
+    for (const auto& caption : captions) {
+        QWidget* control = findChild<QWidget*>(ControlName(caption.id));
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            label->setText(Text(caption.stringId));
+        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+            button->setText(Text(caption.stringId));
+        }
+    }
+    logList->SetColumns(Text(IDS_LOG));
+}
+
+void CVDMR30QuillboxDlg::ConnectControls() {
+    comPortCombo->installEventFilter(this);
+    connect(portOpenButton, &QPushButton::clicked, this, [this] { OnOpenPort(); });
+    connect(portCloseButton, &QPushButton::clicked, this, [this] { OnClosePort(); });
+    connect(viewButton, &QPushButton::clicked, this, [this] { operations.OnViewScript(); });
+    connect(writeButton, &QPushButton::clicked, this, [this] { operations.OnWriteScript(); });
+    connect(eraseButton, &QPushButton::clicked, this, [this] { operations.OnEraseAllScript(); });
+    connect(sendButton, &QPushButton::clicked, this, [this] { operations.OnSend(); });
+    connect(echoButton, &QPushButton::clicked, this, [this] { operations.OnEcho(); });
+    connect(deviceIdEdit, &QLineEdit::textEdited, this, [this] { LimitDeviceId(); });
+    connect(autoScrollCheck, &QCheckBox::clicked, this,
+            [this] { static_cast<void>(exchangeData(Exchange::FromControls)); });
+    connect(clearLogButton, &QPushButton::clicked, this, [this] { ClearLog(); });
+    connect(exitButton, &QPushButton::clicked, this, [this] { confirmExit(); });
+}

@@ -1,0 +1,87 @@
+// The COM port list, opening and closing the port, and the controls that follow the port.
+#include <QComboBox>
+#include <QPushButton>
+
+#include "link/com_port_name.h"
+#include "link/port_discovery.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+constexpr int kMaxOfferedPort = 30;
+constexpr int kMaxPortTextLength = 10;
+
+// The port always runs at 115200 8N1 without flow control; the window's baud rate and framing
+// fields are the device's own settings.
+SerialSettings PortSettings() {
+    SerialSettings settings;
+    settings.baudRate = 115200;
+    settings.byteSize = 8;
+    settings.parity = 0;
+    settings.stopBits = 0;
+    settings.parityCheck = false;
+    settings.ctsOutFlow = false;
+    settings.rtsControl = 0;
+    return settings;
+}
+
+}  // namespace
+
+void CVDMR30QuillboxDlg::RefreshPortList() {
+    portCount = EnumComPorts(portNumbers, kPortCapacity, roots);
+    comPortCombo->clear();
+    if (portCount <= 0) {
+        comPortCombo->setEnabled(false);
+        return;
+    }
+    for (int i = 0; i < portCount; ++i) {
+        const uint16_t number = portNumbers[i];
+        if (number <= kMaxOfferedPort) {
+            comPortCombo->addItem(QString::fromStdString(ComPortName(number)));
+            comPortCombo->setItemData(comPortCombo->count() - 1,
+                                      QString::fromStdString(DescribeComPort(number, roots)),
+                                      Qt::ToolTipRole);
+        }
+    }
+    comPortCombo->setCurrentIndex(0);
+}
+
+void CVDMR30QuillboxDlg::OnComPortFocus() {
+    const int selected = comPortCombo->currentIndex();
+    RefreshPortList();
+    if (selected < comPortCombo->count()) {
+        comPortCombo->setCurrentIndex(selected);
+    }
+}
+
+void CVDMR30QuillboxDlg::updateControlStates() {
+    const bool open = serialPort.portOpen.load() == 1;
+    portOpenButton->setEnabled(!open);
+    portCloseButton->setEnabled(open);
+    sendButton->setEnabled(open);
+    viewButton->setEnabled(open);
+    eraseButton->setEnabled(open);
+    writeButton->setEnabled(open);
+    echoButton->setEnabled(open);
+    comPortCombo->setEnabled(!open);
+}
+
+void CVDMR30QuillboxDlg::OnOpenPort() {
+    // The port open uses none of the values; the exchange only takes them over.
+    static_cast<void>(exchangeData(Exchange::FromControls));
+    const std::string name = comPortCombo->currentText().left(kMaxPortTextLength).toStdString();
+    const uint16_t portNumber = ParseComPortName(name);
+    if (serialPort.OpenPort(portNumber, PortSettings()) == 0) {
+        // OpenPort has shown the reason; release whatever it got.
+        serialPort.ClosePort();
+        serialPort.portOpen = 0;
+    }
+    updateControlStates();
+}
+
+void CVDMR30QuillboxDlg::OnClosePort() {
+    // Cleared first, so that the receive worker starts no further read.
+    serialPort.portOpen = 0;
+    serialPort.ClosePort();
+    updateControlStates();
+}
