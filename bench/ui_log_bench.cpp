@@ -188,7 +188,9 @@ int main(int argc, char** argv) {
         AppendBurst(window, rows);
     }
     if (options.holdMs > 0) {
-        QTimer::singleShot(options.holdMs, &application, &QApplication::quit);
+        // exit(), not quit(): quit() would ask the window to close, and it would ask whether
+        // to exit.
+        QTimer::singleShot(options.holdMs, &application, [] { QApplication::exit(0); });
         QApplication::exec();
     }
     return 0;

@@ -24,7 +24,6 @@ class CLogListCtrl;
 class IpAddressEdit;
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
