@@ -5,12 +5,7 @@ void ScriptOperations::OnEraseAllScript() {
     if (!host.PortIsOpen()) {
         return;
     }
-    host.ClearLog();
-    erasePass = 0;
-    followUpPending = 1;
-    eraseAllMode = 1;
-    state.writeMode = 0;
-    OnViewScript();
+    StartListingWithFollowUp(1, 0);
 }
 
 void ScriptOperations::StartErasePass() {
@@ -18,11 +13,7 @@ void ScriptOperations::StartErasePass() {
         state.writeMode = 0;
         return;
     }
-    host.ClearLog();
-    host.KillTimer(TIMER_STEP);
-    state.opState = Erasing;
-    eraseStep = 0;
-    host.SetTimer(TIMER_STEP, STEP_DELAY_MS);
+    StartSteps(Erasing, eraseStep);
 }
 
 // A pass is the unlock line, then the erase line, each confirmed before the next.

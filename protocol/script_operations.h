@@ -50,6 +50,10 @@ private:
     int followUpPending = 0;
     int eraseAllMode = 0;
 
+    // The listing that begins Write Script and Erase All Script; its end leads on by the flags.
+    void StartListingWithFollowUp(int eraseAll, int write);
+    // Arms the step timer for the first step of an erase pass or a write sequence.
+    void StartSteps(OpState stepState, int& step);
     void OnStepTimer();
     void OnWriteStepTimer();
     void OnEraseStepTimer();

@@ -12,6 +12,23 @@ void ScriptOperations::OnViewScript() {
     host.SetTimer(TIMER_STEP, STEP_DELAY_MS);
 }
 
+void ScriptOperations::StartListingWithFollowUp(int eraseAll, int write) {
+    host.ClearLog();
+    erasePass = 0;
+    followUpPending = 1;
+    eraseAllMode = eraseAll;
+    state.writeMode = write;
+    OnViewScript();
+}
+
+void ScriptOperations::StartSteps(OpState stepState, int& step) {
+    host.ClearLog();
+    host.KillTimer(TIMER_STEP);
+    state.opState = stepState;
+    step = 0;
+    host.SetTimer(TIMER_STEP, STEP_DELAY_MS);
+}
+
 // Every operation sends its next line through this timer: a listing sends "!VS" itself,
 // a write or an erase arms its own step timer.
 void ScriptOperations::OnStepTimer() {

@@ -12,12 +12,7 @@ void ScriptOperations::OnWriteScript() {
         host.ShowMessage(refusal, MessageIcon::Error);
         return;
     }
-    host.ClearLog();
-    erasePass = 0;
-    followUpPending = 1;
-    eraseAllMode = 0;
-    state.writeMode = 1;
-    OnViewScript();
+    StartListingWithFollowUp(0, 1);
 }
 
 void ScriptOperations::StartWrite() {
@@ -31,11 +26,7 @@ void ScriptOperations::StartWrite() {
         StopWrite(refusal);
         return;
     }
-    host.ClearLog();
-    host.KillTimer(TIMER_STEP);
-    state.opState = Writing;
-    writeStep = 0;
-    host.SetTimer(TIMER_STEP, STEP_DELAY_MS);
+    StartSteps(Writing, writeStep);
 }
 
 void ScriptOperations::OnWriteStepTimer() {
