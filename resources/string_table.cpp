@@ -1,7 +1,7 @@
 #include "resources/string_table.h"
 
 #include <cstdlib>
-#include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -74,8 +74,9 @@ std::string FirstSetLocale() {
 
 bool LocaleNamesKorean(const char* locale) {
     // The language code is the part before '_', '.' or '@'.
-    return std::strncmp(locale, "ko", 2) == 0 &&
-           (locale[2] == '\0' || std::strchr("_.@", locale[2]) != nullptr);
+    const std::string_view name(locale);
+    return name.substr(0, 2) == "ko" &&
+           (name.size() == 2 || std::string_view("_.@").find(name[2]) != std::string_view::npos);
 }
 
 UiLanguage DetectUiLanguage() {
