@@ -1,10 +1,10 @@
 #include <QApplication>
-#include <QIcon>
 
 #include "app/acceptance_flag.h"
 #include "app/quillbox_app.h"
 #include "resources/string_table.h"
 #include "ui/agreement_dlg.h"
+#include "ui/app_icon.h"
 #include "ui/main_dialog.h"
 
 namespace {
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const QString name = ApplicationNameFromExecutable(QString::fromLocal8Bit(argv[0]));
     QApplication::setApplicationName(name);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quillbox.png")));
+    QApplication::setWindowIcon(AppIcon());
 
     CVDMR30QuillboxApp app(name, RealDialogs());
     app.InitInstance();

@@ -2,6 +2,5 @@
 
 #include <QIcon>
 
-// The application's icon: the one the application object carries, or, when it has none, a
-// plain one drawn here so that windows never go without an icon.
+// The application's icon (also installed beside the .desktop file), compiled into the program.
 QIcon AppIcon();

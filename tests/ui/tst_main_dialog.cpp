@@ -87,7 +87,7 @@ void MainDialogTest::startValues() {
     QCOMPARE(window.SerialPort().portOpen.load(), 0);
     QCOMPARE(window.size(), DialogUnits(DialogFont()).Size(531, 398));
     QCOMPARE(window.minimumSize(), window.maximumSize());
-    QVERIFY(!window.windowIcon().isNull());
+    QVERIFY(!window.windowIcon().pixmap(32, 32).isNull());
     QCOMPARE(f.boxes.Count(), 0);
 }
 
@@ -327,6 +327,7 @@ void MainDialogTest::aboutBox() {
     }
     QCOMPARE(f.boxes.Count(), 4);
     QVERIFY(window.isVisible());
+    QVERIFY(!window.windowIcon().pixmap(32, 32).isNull());
 
     CAboutDlg about;
     QCOMPARE(about.windowTitle(), QStringLiteral("VDM-R30 Quillbox"));
