@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils fonts-nanum   # tests, screenshots, Korean glyphs
     clang                             # fuzz targets (libFuzzer)
+    dpkg-dev                          # cpack -G DEB
 )
 
 missing=()
