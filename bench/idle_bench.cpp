@@ -4,7 +4,6 @@
 //
 //   idle_bench [seconds per phase, default 10]
 
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -12,21 +11,20 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <cstdlib>
 #include <functional>
 #include <future>
 #include <string>
 #include <thread>
 
+#include "bench/bench_support.h"
 #include "link/com_port_map.h"
 #include "link/serial_channel.h"
 #include "protocol/receive_worker.h"
-#include "sim/device_model.h"
-#include "sim/pty_host.h"
 
 namespace {
 
-constexpr int kPort = 7;
+constexpr int kPort = BenchDevice::kComNumber;
 
 class PrintingSink : public MessageSink {
 public:
@@ -58,39 +56,6 @@ public:
     int lost = 0;
 };
 
-// One thread's counters from /proc.
-struct ThreadSample {
-    long long cpuNs = 0;
-    long long voluntarySwitches = 0;
-    long long involuntarySwitches = 0;
-    long long readCalls = 0;
-    long long writeCalls = 0;
-};
-
-long long FieldAfter(const std::string& path, const std::string& key) {
-    std::ifstream in(path);
-    std::string word;
-    while (in >> word) {
-        if (word == key) {
-            long long value = 0;
-            in >> value;
-            return value;
-        }
-    }
-    return -1;
-}
-
-ThreadSample SampleThread(pid_t tid) {
-    const std::string task = "/proc/self/task/" + std::to_string(tid);
-    ThreadSample sample;
-    std::ifstream(task + "/schedstat") >> sample.cpuNs;
-    sample.voluntarySwitches = FieldAfter(task + "/status", "voluntary_ctxt_switches:");
-    sample.involuntarySwitches = FieldAfter(task + "/status", "nonvoluntary_ctxt_switches:");
-    sample.readCalls = FieldAfter(task + "/io", "syscr:");
-    sample.writeCalls = FieldAfter(task + "/io", "syscw:");
-    return sample;
-}
-
 double ProcessCpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -98,35 +63,30 @@ double ProcessCpuSeconds() {
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-void Measure(const char* phase, pid_t workerTid, int seconds) {
-    const ThreadSample before = SampleThread(workerTid);
+// Prints the worker's counters over the period; returns its wake-ups and calls.
+long long Measure(const char* phase, pid_t workerTid, int seconds) {
+    const ProcessCounters before = SampleThread(workerTid);
     const double processBefore = ProcessCpuSeconds();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const ThreadSample after = SampleThread(workerTid);
+    const ProcessCounters used = SampleThread(workerTid) - before;
     const double processCpu = ProcessCpuSeconds() - processBefore;
     std::printf(
         "%-12s %3d s  worker CPU %8.3f ms  worker switches %lld voluntary, %lld "
         "involuntary  worker read/write calls %lld/%lld  process CPU %.3f ms\n",
-        phase, seconds, static_cast<double>(after.cpuNs - before.cpuNs) / 1e6,
-        after.voluntarySwitches - before.voluntarySwitches,
-        after.involuntarySwitches - before.involuntarySwitches, after.readCalls - before.readCalls,
-        after.writeCalls - before.writeCalls, processCpu * 1e3);
+        phase, seconds, static_cast<double>(used.cpuNs) / 1e6, used.voluntarySwitches,
+        used.involuntarySwitches, used.readCalls, used.writeCalls, processCpu * 1e3);
+    return used.voluntarySwitches + used.involuntarySwitches + used.readCalls + used.writeCalls;
 }
 
 }  // namespace
 
-int Run(const std::string& linksDir, int seconds) {
-    PortRoots roots;
-    roots.sysRoot = "/nonexistent";
-    roots.devRoot = "/nonexistent";
-    roots.linksDir = linksDir;
-    PtyHost host{DeviceModel({"!PA 192.168.0.10"})};
-    std::string error;
-    if (!host.Start(&error) || !host.LinkAsCom(kPort, roots.linksDir, &error)) {
-        std::fprintf(stderr, "cannot set up the simulated device: %s\n", error.c_str());
+int Run(int seconds) {
+    DeviceTree tree;
+    BenchDevice device(tree, {"!PA 192.168.0.10"});
+    if (!tree.IsValid() || !device.Start()) {
         return 1;
     }
-    ComPortMap map(roots);
+    ComPortMap map(tree.Roots());
     PrintingSink sink;
     CSCom port(map, sink);
     std::atomic<int> stopWorker{0};
@@ -140,14 +100,17 @@ int Run(const std::string& linksDir, int seconds) {
     });
     const pid_t tid = workerTid.get_future().get();
 
-    const bool opened = port.OpenPort(kPort, SerialSettings{}) == 1;
+    const bool opened = map.DevicePath(kPort) == BenchDevice::LinkPath(tree) &&
+                        port.OpenPort(kPort, SerialSettings{}) == 1;
     if (opened) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let the open settle
-        Measure("port open", tid, seconds);
+        const long long openActivity = Measure("port open", tid, seconds);
         port.portOpen.store(0);
         port.ClosePort();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        Measure("port closed", tid, seconds);
+        const long long closedActivity = Measure("port closed", tid, seconds);
+        PrintResult("worker_idle_calls", static_cast<double>(openActivity + closedActivity),
+                    "calls+switches");
     }
     stopWorker.store(1);
     port.Wake();
@@ -158,15 +121,6 @@ int Run(const std::string& linksDir, int seconds) {
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
-    char folder[] = "/tmp/quillbox-idle-XXXXXX";
-    if (mkdtemp(folder) == nullptr) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const std::string linksDir = std::string(folder) + "/ports";
-    const int result = Run(linksDir, seconds);
-    rmdir(linksDir.c_str());
-    rmdir(folder);
     std::printf("command: %s %d\n", argv[0], seconds);
-    return result;
+    return Run(seconds);
 }

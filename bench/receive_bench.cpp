@@ -5,8 +5,7 @@
 //
 //   receive_bench [lines, default 200000]
 
-#include <stdlib.h>
-#include <unistd.h>
+#include <cstdlib>
 
 #include <algorithm>
 #include <atomic>
@@ -20,15 +19,14 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "link/com_port_map.h"
 #include "link/serial_channel.h"
 #include "protocol/receive_worker.h"
-#include "sim/device_model.h"
-#include "sim/pty_host.h"
 
 namespace {
 
-constexpr int kPort = 7;
+constexpr int kPort = BenchDevice::kComNumber;
 using Clock = std::chrono::steady_clock;
 
 class PrintingSink : public MessageSink {
@@ -144,24 +142,19 @@ private:
     bool done = false;
 };
 
-int Run(const std::string& linksDir, int lineCount) {
+int Run(int lineCount) {
     std::vector<std::string> expected;
     std::string burst;
     for (int i = 0; i < lineCount; ++i) {
         expected.push_back(BurstLine(i));
         burst += expected.back() + "\r";
     }
-    PortRoots roots;
-    roots.sysRoot = "/nonexistent";
-    roots.devRoot = "/nonexistent";
-    roots.linksDir = linksDir;
-    PtyHost host{DeviceModel()};
-    std::string error;
-    if (!host.Start(&error) || !host.LinkAsCom(kPort, roots.linksDir, &error)) {
-        std::fprintf(stderr, "cannot set up the simulated device: %s\n", error.c_str());
+    DeviceTree tree;
+    BenchDevice device(tree);
+    if (!tree.IsValid() || !device.Start()) {
         return 1;
     }
-    ComPortMap map(roots);
+    ComPortMap map(tree.Roots());
     PrintingSink sink;
     CSCom port(map, sink);
     std::atomic<int> stopWorker{0};
@@ -169,7 +162,8 @@ int Run(const std::string& linksDir, int lineCount) {
     CheckingOwner owner(expected);
     ReceiveContext context{port, stopWorker, handoff, owner};
     std::thread worker([&] { ReceiveThreadProc(&context); });
-    if (port.OpenPort(kPort, SerialSettings{}) != 1) {
+    if (map.DevicePath(kPort) != BenchDevice::LinkPath(tree) ||
+        port.OpenPort(kPort, SerialSettings{}) != 1) {
         stopWorker.store(1);
         port.Wake();
         worker.join();
@@ -177,9 +171,9 @@ int Run(const std::string& linksDir, int lineCount) {
     }
 
     const Clock::time_point start = Clock::now();
-    std::thread device([&] { host.Inject(burst); });
+    std::thread sender([&] { device.Host().Inject(burst); });
     const bool complete = owner.WaitForAll(std::chrono::seconds(120));
-    device.join();
+    sender.join();
     const double elapsed =
         std::chrono::duration<double>((complete ? owner.lastArrival : Clock::now()) - start)
             .count();
@@ -197,22 +191,17 @@ int Run(const std::string& linksDir, int lineCount) {
                 static_cast<double>(burst.size()) / elapsed / 1e6, handoff.Handoffs(),
                 static_cast<double>(owner.received) /
                     static_cast<double>(std::max(1L, handoff.Handoffs())));
-    return complete && owner.outOfOrder == 0 ? 0 : 1;
+    if (!complete || owner.outOfOrder != 0) {
+        return 1;
+    }
+    PrintResult("receive_200k_lines", elapsed * 200000.0 / lineCount, "s");
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const int lineCount = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200000;
-    char folder[] = "/tmp/quillbox-receive-XXXXXX";
-    if (mkdtemp(folder) == nullptr) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const std::string linksDir = std::string(folder) + "/ports";
-    const int result = Run(linksDir, lineCount);
-    rmdir(linksDir.c_str());
-    rmdir(folder);
     std::printf("command: %s %d\n", argv[0], lineCount);
-    return result;
+    return Run(lineCount);
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Start-up time of the real program: from the launch to its main window mapped on a virtual
 # display (Xvfb), with the disclaimer already accepted in a private configuration folder.
-# Prints the median and the range of RUNS launches (default 10); the resolution is that of one
-# xdotool query (a few milliseconds).
+# Prints the median and the range of RUNS launches (default 10), and each launch as a
+# "RESULT startup_to_window <ms> ms" line; the resolution is that of one xdotool query and a
+# 2 ms pause (a few milliseconds). The program lists the ports it finds but opens none.
 #   bench/startup.sh [build-folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,21 +13,25 @@ work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/TavrelSystems" && chmod 700 "$XDG_RUNTIME_DIR"
 printf '[SETTINGS]\nAGREEMENT=1\n' >"$XDG_CONFIG_HOME/TavrelSystems/quillbox.conf"
-display=:$((190 + RANDOM % 50))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill $xvfb_pid 2>/dev/null; rm -rf "$work"' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xvfb_pid=
+trap 'StopVirtualDisplay; rm -rf "$work"' EXIT
+. bench/virtual_display.sh
+StartVirtualDisplay "$work" || { echo "the virtual display did not start" >&2; exit 1; }
 
 times=()
 for _ in $(seq "$runs"); do
     start=$(date +%s%N)
     "$build/app/quillbox" &
     pid=$!
-    until xdotool search --onlyvisible --name 'VDM-R30 Quillbox' >/dev/null 2>&1; do :; done
+    # A short pause between queries: a flood of connections would fill the server's
+    # backlog and refuse the program's own.
+    until xdotool search --onlyvisible --name 'VDM-R30 Quillbox' >/dev/null 2>&1; do
+        kill -0 "$pid" 2>/dev/null || { echo "the program ended without a window" >&2; exit 1; }
+        sleep 0.002
+    done
     end=$(date +%s%N)
     times+=($(( (end - start) / 1000000 )))
+    echo "RESULT startup_to_window ${times[-1]} ms"
     kill "$pid"; wait "$pid" 2>/dev/null || true
 done
 sorted=($(printf '%s\n' "${times[@]}" | sort -n))

@@ -56,6 +56,10 @@ constexpr Entry kStrings[] = {
     {IDS_LANGUAGE_FRENCH, "Franch", "프랑스어"},
     {IDS_VALUE_TOO_LONG, "The value of '%s' is too long to write to the device.",
      "'%s' 값이 너무 길어 장치에 저장할 수 없습니다."},
+    {IDS_COPY, "Copy", "복사"},
+    {IDS_COPY_ALL, "Copy All", "모두 복사"},
+    {IDS_SAVE_AS, "Save As...", "다른 이름으로 저장..."},
+    {IDS_SAVE_FAILED, "Cannot save the log to %s.", "로그를 %s에 저장할 수 없습니다."},
 };
 
 // The first entry of a colon-separated LANGUAGE list, or the whole value of the others.

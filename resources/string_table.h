@@ -47,6 +47,12 @@ enum StringId : int {
     IDS_LANGUAGE_FRENCH = 142,
     // Added by this program: a value that does not fit its write line; %s is the field caption.
     IDS_VALUE_TOO_LONG = 143,
+    // Added by this program: the log's context menu, and its message when saving fails (%s is
+    // the file's path).
+    IDS_COPY = 144,
+    IDS_COPY_ALL = 145,
+    IDS_SAVE_AS = 146,
+    IDS_SAVE_FAILED = 147,
 };
 
 enum class UiLanguage { English, Korean };

@@ -142,7 +142,8 @@ void CVDMR30QuillboxDlg::OnAbout() {
 
 void CVDMR30QuillboxDlg::SetTimer(int id, int milliseconds) {
     KillTimer(id);
-    const int qtId = startTimer(milliseconds);
+    // Precise: a coarse timer may fire up to 5% early, which would shorten the device's pauses.
+    const int qtId = startTimer(milliseconds, Qt::PreciseTimer);
     if (qtId != 0) {
         armedTimers[id] = qtId;
     }

@@ -13,12 +13,33 @@ namespace {
 
 constexpr int kMaxDeviceIdLength = 8;
 
-// Writes only a changed text, so that a caret in an unchanged edit stays where it is.
+// Writes only a changed text, so that a caret in an unchanged edit stays where it is. Every
+// logged line shows the fields again, so the usual case, nothing changed, costs no copy.
 void ShowText(QLineEdit* edit, const std::string& text) {
-    const QString value = QString::fromStdString(text);
-    if (edit->text() != value) {
-        edit->setText(value);
+    const QUtf8StringView value(text.data(), static_cast<qsizetype>(text.size()));
+    if (!QAnyStringView::equal(edit->text(), value)) {
+        edit->setText(value.toString());
     }
+}
+
+// Setting a limit sets the text again, which moves the caret to the end: only a new limit is
+// set.
+void SetLimit(QLineEdit* edit, int limit) {
+    if (edit->maxLength() != limit) {
+        edit->setMaxLength(limit);
+    }
+}
+
+// The ID edit takes 8 characters, or the whole of a longer ID that a listing stored.
+int DeviceIdLimit(qsizetype idLength) {
+    return std::max(kMaxDeviceIdLength, int(idLength));
+}
+
+// The length the edit gives a text. A short ID needs no conversion: UTF-8 never takes fewer
+// bytes than UTF-16 takes units.
+qsizetype EditLength(const std::string& text) {
+    return text.size() <= kMaxDeviceIdLength ? qsizetype(text.size())
+                                             : QString::fromStdString(text).size();
 }
 
 std::string TakeText(const QLineEdit* edit) {
@@ -31,7 +52,7 @@ std::string TakeText(const QLineEdit* edit) {
 // limit would cut it silently), so that taking it over is refused with a message instead;
 // the limit then shrinks back to 8 as the operator shortens it.
 void CVDMR30QuillboxDlg::LimitDeviceId() {
-    deviceIdEdit->setMaxLength(std::max(kMaxDeviceIdLength, int(deviceIdEdit->text().size())));
+    SetLimit(deviceIdEdit, DeviceIdLimit(deviceIdEdit->text().size()));
 }
 
 bool CVDMR30QuillboxDlg::exchangeData(Exchange direction) {
@@ -39,8 +60,7 @@ bool CVDMR30QuillboxDlg::exchangeData(Exchange direction) {
         ShowText(hostPortEdit, fields.hostPortText);
         ShowText(commandEdit, fields.commandText);
         autoScrollCheck->setChecked(fields.autoScroll != 0);
-        const QString deviceId = QString::fromStdString(fields.deviceIdText);
-        deviceIdEdit->setMaxLength(std::max(kMaxDeviceIdLength, int(deviceId.size())));
+        SetLimit(deviceIdEdit, DeviceIdLimit(EditLength(fields.deviceIdText)));
         ShowText(deviceIdEdit, fields.deviceIdText);
         ShowText(intervalEdit, fields.intervalText);
         ShowText(timeoutEdit, fields.timeoutText);

@@ -1,10 +1,13 @@
 #include "ui/ui_thread_handoff.h"
 
 #include <QMetaObject>
+#include <QPointer>
 #include <QThread>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -17,7 +20,48 @@ struct Ticket {
     JobState state = JobState::Pending;
 };
 
+// What waits for the end of the running pass. User-interface thread only.
+struct PassState {
+    int depth = 0;  // a job's modal box may run a pass of another hand-off inside this one
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> atEnd;
+};
+
+PassState& Pass() {
+    static PassState state;
+    return state;
+}
+
+// Marks a pass for its lifetime; the outermost one runs what waits for its end.
+class PassScope {
+public:
+    PassScope() { ++Pass().depth; }
+    ~PassScope() {
+        PassState& pass = Pass();
+        if (--pass.depth > 0) {
+            return;
+        }
+        // An action may ask for another; that one runs at once, as no pass is running.
+        const auto actions = std::exchange(pass.atEnd, {});
+        for (const auto& [context, action] : actions) {
+            if (context != nullptr) {
+                action();
+            }
+        }
+    }
+    PassScope(const PassScope&) = delete;
+    PassScope& operator=(const PassScope&) = delete;
+};
+
 }  // namespace
+
+void RunAfterHandoffPass(QObject* context, std::function<void()> action) {
+    PassState& pass = Pass();
+    if (pass.depth == 0) {
+        action();
+        return;
+    }
+    pass.atEnd.emplace_back(context, std::move(action));
+}
 
 // Shared by the hand-off and its receiver, so that a call delivered late never touches a
 // destroyed hand-off. Everything in it is guarded by `mutex`.
@@ -35,6 +79,7 @@ struct HandoffQueue {
 HandoffReceiver::HandoffReceiver(std::shared_ptr<HandoffQueue> queue) : queue(std::move(queue)) {}
 
 void HandoffReceiver::RunPending() {
+    const PassScope pass;  // ends after the lock is released
     std::unique_lock<std::mutex> lock(queue->mutex);
     while (!queue->tickets.empty()) {
         const std::shared_ptr<Ticket> ticket = queue->tickets.front();
@@ -47,7 +92,10 @@ void HandoffReceiver::RunPending() {
         (*ticket->job)();
         lock.lock();
         ticket->state = JobState::Done;
+        // Woken after the unlock, the worker finds the lock free instead of waiting for it.
+        lock.unlock();
         queue->changed.notify_all();
+        lock.lock();
     }
 }
 
@@ -67,8 +115,11 @@ bool UiThreadHandoff::RunOnUiThread(const std::function<void()>& job) {
     const auto ticket = std::make_shared<Ticket>(Ticket{&job});
     std::unique_lock<std::mutex> lock(queue->mutex);
     queue->tickets.push_back(ticket);
+    lock.unlock();
     // Only the call crosses the event queue; the job goes through the locked queue above.
-    QMetaObject::invokeMethod(&receiver, "RunPending", Qt::QueuedConnection);
+    // Posted unlocked, so that the woken user-interface thread finds the queue free.
+    QMetaObject::invokeMethod(&receiver, &HandoffReceiver::RunPending, Qt::QueuedConnection);
+    lock.lock();
     queue->changed.wait(lock, [&] {
         return ticket->state == JobState::Done ||
                (ticket->state == JobState::Pending && queue->Stopping());

@@ -2,11 +2,21 @@
 
 #include <QObject>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "protocol/ui_handoff.h"
 
 struct HandoffQueue;
+
+// A hand-off pass is one run of the worker's queued jobs on the user-interface thread: a burst
+// of received lines goes over in one pass. The event loop does not run during a pass (only
+// inside a modal box that a job opens), so nothing is painted; display work that several lines
+// would each ask for can be done once, when the pass ends.
+//
+// Runs `action` when the current pass ends, before the event loop goes on; while no pass runs,
+// at once. The action is dropped when `context` is destroyed first. User-interface thread only.
+void RunAfterHandoffPass(QObject* context, std::function<void()> action);
 
 // Lives on the user-interface thread and runs the jobs queued there. The worker only posts a
 // call to RunPending; the jobs themselves travel through the queue, under its lock.

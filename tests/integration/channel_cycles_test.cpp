@@ -5,23 +5,14 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <string>
 #include <thread>
 
-#include "link/com_port_map.h"
-#include "link/serial_channel.h"
-#include "tests/integration/condition_wait.h"
-#include "tests/integration/pty_port.h"
-#include "tests/integration/recording_sink.h"
+#include "tests/integration/channel_fixture.h"
 #include "tests/integration/worker_harness.h"
-#include "tests/unit/link/temp_tree.h"
 
 namespace {
 
-using std::chrono::seconds;
-
-constexpr int kPort = 7;
 constexpr int kCycles = 200;
 const std::string kFloodLine = "!PA 192.168.0.10\r";
 
@@ -93,12 +84,9 @@ bool FromTheFlood(const std::string& line) {
            line.find_first_not_of(kFloodLine.substr(0, 16)) == std::string::npos;
 }
 
-TEST(ChannelCycles, OpenCloseWhileTheDeviceFloodsLosesNothingAndLeaksNothing) {
-    TempTree tree;
-    PtyPort pty(tree, kPort);
-    ComPortMap map(tree.Roots());
-    RecordingSink sink;
-    CSCom port(map, sink);
+using ChannelCycles = ChannelTest;
+
+TEST_F(ChannelCycles, OpenCloseWhileTheDeviceFloodsLosesNothingAndLeaksNothing) {
     const int descriptorsBefore = OpenDescriptorCount();
     {
         WorkerHarness worker(port);
@@ -106,8 +94,7 @@ TEST(ChannelCycles, OpenCloseWhileTheDeviceFloodsLosesNothingAndLeaksNothing) {
         Bystander bystander;
         for (int cycle = 0; cycle < kCycles; ++cycle) {
             ASSERT_EQ(worker.OpenLikeOwner(kPort), 1) << "cycle " << cycle;
-            const size_t seen = worker.owner.LineCount();
-            ASSERT_TRUE(worker.owner.WaitForLines(seen + 1, seconds(10))) << "cycle " << cycle;
+            ASSERT_TRUE(worker.WaitForLines(worker.Lines().size() + 1)) << "cycle " << cycle;
             worker.CloseLikeOwner();
             ASSERT_EQ(port.portOpen.load(), 0);
         }
@@ -116,10 +103,10 @@ TEST(ChannelCycles, OpenCloseWhileTheDeviceFloodsLosesNothingAndLeaksNothing) {
         EXPECT_EQ(bystander.Lost(), 0);
         // Across a close the partial line may join with the middle of a later one; every
         // byte must still be the device's.
-        for (const std::string& line : worker.owner.Lines()) {
+        for (const std::string& line : worker.Lines()) {
             ASSERT_TRUE(FromTheFlood(line)) << line;
         }
-        EXPECT_EQ(worker.owner.CallsOffUiThread(), 0);
+        EXPECT_EQ(worker.CallsOutsideHandoff(), 0);
     }
     EXPECT_EQ(sink.Count(), 0u) << sink.Messages()[0].text;
     EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore);

@@ -1,30 +1,14 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <string>
 
-#include "link/com_port_map.h"
-#include "link/serial_channel.h"
-#include "tests/integration/condition_wait.h"
-#include "tests/integration/pty_port.h"
-#include "tests/integration/recording_sink.h"
-#include "tests/unit/link/temp_tree.h"
+#include "tests/integration/channel_fixture.h"
 
 namespace {
 
-constexpr int kPort = 7;
 constexpr int kCapacity = 128;
-
-bool AllZero(const char* buffer, int from, int to) {
-    for (int i = from; i < to; ++i) {
-        if (buffer[i] != 0) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string Pattern(size_t size) {
     std::string bytes;
@@ -34,60 +18,54 @@ std::string Pattern(size_t size) {
     return bytes;
 }
 
-class ChannelIo : public ::testing::Test {
+class ChannelIo : public ChannelTest {
 protected:
-    void Open() { ASSERT_EQ(port.OpenPort(kPort, SerialSettings{}), 1); }
+    void SetUp() override { ASSERT_EQ(Open(), 1); }
     void DeviceSends(const std::string& bytes) {
         const int before = pty.Unread();
         pty.Send(bytes);
         ASSERT_TRUE(
             WaitUntil([&] { return pty.Unread() >= before + static_cast<int>(bytes.size()); }));
     }
+    int Read() {
+        std::memset(buffer, 'x', sizeof buffer);
+        return port.ReadPort(buffer, kCapacity);
+    }
+    // The read zero-filled the rest of its capacity and wrote nothing past it.
+    void ExpectZeroFrom(int from) const {
+        EXPECT_EQ(std::string(buffer + from, kCapacity - from),
+                  std::string(kCapacity - from, '\0'));
+        EXPECT_EQ(buffer[kCapacity], 'x') << "read past the capacity";
+    }
 
-    TempTree tree;
-    PtyPort pty{tree, kPort};
-    ComPortMap map{tree.Roots()};
-    RecordingSink sink;
-    CSCom port{map, sink};
     char buffer[kCapacity + 8];
 };
 
-TEST_F(ChannelIo, ReadTakesAtMostCapacityAndTheRestNextTime) {
-    Open();
+TEST_F(ChannelIo, ReadTakesAtMostCapacityTheRestNextTimeThenNothingAtOnce) {
     const std::string sent = Pattern(200);
     DeviceSends(sent);
-    std::memset(buffer, 'x', sizeof buffer);
-    ASSERT_EQ(port.ReadPort(buffer, kCapacity), 128);
+    ASSERT_EQ(Read(), 128);
     EXPECT_EQ(std::string(buffer, 128), sent.substr(0, 128));
-    EXPECT_EQ(buffer[kCapacity], 'x') << "read past the capacity";
-    ASSERT_EQ(port.ReadPort(buffer, kCapacity), 72);
+    ExpectZeroFrom(128);
+    ASSERT_EQ(Read(), 72);
     EXPECT_EQ(std::string(buffer, 72), sent.substr(128));
-    EXPECT_TRUE(AllZero(buffer, 72, kCapacity));
-    EXPECT_EQ(port.ReadPort(buffer, kCapacity), 0);
-    EXPECT_EQ(sink.Count(), 0u);
-}
-
-TEST_F(ChannelIo, ReadWithNothingWaitingReturnsAtOnceWithAZeroBuffer) {
-    Open();
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(port.ReadPort(buffer, kCapacity), 0);
-    EXPECT_TRUE(AllZero(buffer, 0, kCapacity));
-    EXPECT_EQ(buffer[kCapacity], 'x');
-    EXPECT_EQ(port.ReadPort(buffer, kCapacity), 0);
+    ExpectZeroFrom(72);
+    EXPECT_EQ(Read(), 0);
+    ExpectZeroFrom(0);
     EXPECT_FALSE(port.LineLost());
     EXPECT_EQ(sink.Count(), 0u);
 }
 
 TEST_F(ChannelIo, BytesReceivedBeforeTheOpenAreDiscarded) {
+    ASSERT_EQ(port.ClosePort(), 1);
     DeviceSends("stale line\r");
-    Open();
+    ASSERT_EQ(Open(), 1);
     DeviceSends("!700\r");
-    EXPECT_EQ(port.ReadPort(buffer, kCapacity), 5);
+    EXPECT_EQ(Read(), 5);
     EXPECT_EQ(std::string(buffer), "!700\r");
 }
 
 TEST_F(ChannelIo, WrittenBytesArriveUnchanged) {
-    Open();
     const std::string line = "!WS !PA 10.1.0.1\r\n\t\x7f";
     EXPECT_EQ(port.WritePort(line.data(), static_cast<int>(line.size())),
               static_cast<int>(line.size()));
@@ -99,17 +77,22 @@ TEST_F(ChannelIo, WrittenBytesArriveUnchanged) {
     EXPECT_EQ(sink.Count(), 0u);
 }
 
-TEST_F(ChannelIo, ClosedPortRefusesReadsAndWrites) {
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(port.ReadPort(buffer, kCapacity), 0);
+// Cleared by the owner's Close handler before the channel is closed, or never opened.
+TEST_F(ChannelIo, PortNotOpenRefusesReadsAndWritesWithAWarning) {
+    DeviceSends("!700\r");
+    port.portOpen.store(0);
     EXPECT_EQ(port.WritePort("!VS\r", 4), 0);
-    Open();
+    EXPECT_EQ(Read(), 0);
+    EXPECT_EQ(Open(), 0);  // still held: not opened twice
+    EXPECT_EQ(sink.Messages().back().text, "COM7 is alreasy opened!");
     ASSERT_EQ(port.ClosePort(), 1);
+    EXPECT_EQ(Read(), 0);
     EXPECT_EQ(port.WritePort("!VS\r", 4), 0);
-    ASSERT_EQ(sink.Count(), 3u);
-    for (const UserMessage& message : sink.Messages()) {
-        EXPECT_EQ(message.text, "The port is not opened!");
-        EXPECT_EQ(message.icon, MessageIcon::Warning);
+    const std::vector<UserMessage> messages = sink.Messages();
+    ASSERT_EQ(messages.size(), 5u);
+    for (size_t i : {0, 1, 3, 4}) {
+        EXPECT_EQ(messages[i].text, "The port is not opened!");
+        EXPECT_EQ(messages[i].icon, MessageIcon::Warning);
     }
     EXPECT_EQ(pty.Receive(1, 50), "");
 }
@@ -117,39 +100,22 @@ TEST_F(ChannelIo, ClosedPortRefusesReadsAndWrites) {
 // The worker's sequence when the owner closes right after its wait returned: the read that
 // follows raced the close and must not raise "The port is not opened!".
 TEST_F(ChannelIo, CloseBetweenTheWorkersWaitAndReadIsNotAMisuse) {
-    Open();
     DeviceSends(Pattern(200));
     port.WaitForInput();
-    ASSERT_EQ(port.ReadPort(buffer, kCapacity), kCapacity);  // full: the worker reads again
+    ASSERT_EQ(Read(), kCapacity);  // full: the worker reads again
     port.portOpen.store(0);
     ASSERT_EQ(port.ClosePort(), 1);
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(port.ReadPort(buffer, kCapacity), 0);
-    EXPECT_EQ(port.ReadPort(buffer, kCapacity), 0);
+    EXPECT_EQ(Read(), 0);
+    EXPECT_EQ(Read(), 0);
     EXPECT_EQ(sink.Count(), 0u);
     port.Wake();
     port.WaitForInput();  // a wait that begins with the port closed
-    EXPECT_EQ(port.ReadPort(buffer, kCapacity), 0);
-    EXPECT_EQ(sink.Count(), 1u);
+    EXPECT_EQ(Read(), 0);
+    ASSERT_EQ(sink.Count(), 1u);
     EXPECT_EQ(sink.Messages()[0].text, "The port is not opened!");
 }
 
-TEST_F(ChannelIo, PortFlagClearedByTheOwnerStopsTransfersUntilClosed) {
-    Open();
-    DeviceSends("!700\r");
-    port.portOpen.store(0);
-    EXPECT_EQ(port.WritePort("!VS\r", 4), 0);
-    EXPECT_EQ(port.ReadPort(buffer, kCapacity), 0);
-    EXPECT_EQ(sink.Count(), 2u);
-    EXPECT_EQ(port.OpenPort(kPort, SerialSettings{}), 0);  // still held: not opened twice
-    EXPECT_EQ(sink.Messages().back().text, "COM7 is alreasy opened!");
-    EXPECT_EQ(port.ClosePort(), 1);
-    EXPECT_EQ(port.DevicePath(), "");
-    EXPECT_EQ(pty.Receive(1, 50), "");
-}
-
 TEST_F(ChannelIo, WriteGivesUpWhenTheDeviceTakesNoMore) {
-    Open();
     const std::string block = Pattern(1 << 20);
     const int written = port.WritePort(block.data(), static_cast<int>(block.size()));
     EXPECT_GT(written, 0);
@@ -162,7 +128,6 @@ TEST_F(ChannelIo, WriteGivesUpWhenTheDeviceTakesNoMore) {
 // The far side's own receive buffer counts as delivered; everything still queued behind it
 // must be dropped by the close, so less arrives than was written.
 TEST_F(ChannelIo, CloseDiscardsOutputTheDeviceHasNotTaken) {
-    Open();
     const std::string block = Pattern(1 << 20);
     const int written = port.WritePort(block.data(), static_cast<int>(block.size()));
     ASSERT_GT(written, 0);
@@ -170,19 +135,18 @@ TEST_F(ChannelIo, CloseDiscardsOutputTheDeviceHasNotTaken) {
     const std::string arrived = pty.Receive(static_cast<size_t>(written), 300);
     EXPECT_LT(arrived.size(), static_cast<size_t>(written));
     EXPECT_EQ(arrived, block.substr(0, arrived.size()));
-    Open();
+    ASSERT_EQ(Open(), 1);
     ASSERT_EQ(port.WritePort("!VS\r", 4), 4);
     EXPECT_EQ(pty.Receive(4, 5000), "!VS\r");
 }
 
 TEST_F(ChannelIo, UnpluggedDeviceIsReportedOnceAndThePortCanBeClosed) {
-    Open();
     pty.Unplug();
     port.WaitForInput();  // the hang-up wakes the reader
-    EXPECT_EQ(port.ReadPort(buffer, kCapacity), 0);
+    EXPECT_EQ(Read(), 0);
     EXPECT_TRUE(port.LineLost());
     for (int pass = 0; pass < 5; ++pass) {
-        EXPECT_EQ(port.ReadPort(buffer, kCapacity), 0);
+        EXPECT_EQ(Read(), 0);
     }
     ASSERT_EQ(sink.Count(), 1u);
     EXPECT_EQ(sink.Messages()[0].text, "Fail to read file:" + std::to_string(EIO));
@@ -194,7 +158,7 @@ TEST_F(ChannelIo, UnpluggedDeviceIsReportedOnceAndThePortCanBeClosed) {
 
     port.portOpen.store(0);
     EXPECT_EQ(port.ClosePort(), 1);
-    EXPECT_EQ(port.OpenPort(kPort, SerialSettings{}), 0);  // the device is gone
+    EXPECT_EQ(Open(), 0);  // the device is gone
     EXPECT_EQ(sink.Messages().back().text, "Cannot open COM7!");
 }
 

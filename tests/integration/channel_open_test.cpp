@@ -7,21 +7,13 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <ostream>
 #include <string>
 
-#include "link/com_port_map.h"
-#include "link/serial_channel.h"
-#include "tests/integration/condition_wait.h"
-#include "tests/integration/pty_port.h"
-#include "tests/integration/recording_sink.h"
-#include "tests/unit/link/temp_tree.h"
+#include "tests/integration/channel_fixture.h"
 
 namespace {
 
-constexpr int kPort = 7;
-
-class ChannelOpen : public ::testing::Test {
+class ChannelOpen : public ChannelTest {
 protected:
     // A fresh pseudo-terminal is cooked, echoing and at 38400: the open must change all that.
     void ExpectRawAt115200() const {
@@ -38,39 +30,55 @@ protected:
         EXPECT_EQ(line.c_cc[VMIN], 0);
         EXPECT_EQ(line.c_cc[VTIME], 0);
     }
+    void Cook() const {
+        termios cooked{};
+        ASSERT_EQ(tcgetattr(pty.Slave(), &cooked), 0);
+        cooked.c_iflag |= ICRNL | IXON | IXOFF;
+        cooked.c_cflag |= CRTSCTS;
+        cooked.c_lflag |= ECHO | ICANON;
+        cfsetspeed(&cooked, B9600);
+        ASSERT_EQ(tcsetattr(pty.Slave(), TCSANOW, &cooked), 0);
+    }
     int Exclusive() const {
         int exclusive = -1;
         EXPECT_EQ(ioctl(pty.Slave(), TIOCGEXCL, &exclusive), 0);
         return exclusive;
     }
-
-    TempTree tree;
-    PtyPort pty{tree, kPort};
-    ComPortMap map{tree.Roots()};
-    RecordingSink sink;
-    CSCom port{map, sink};
+    // The one message shown: a refused open of COM<n>, with the system's reason under it.
+    void ExpectCannotOpen(const RecordingSink& messages, int portNumber, const char* reason) {
+        ASSERT_EQ(messages.Count(), 1u);
+        const UserMessage message = messages.Messages()[0];
+        EXPECT_EQ(message.text, "Cannot open COM" + std::to_string(portNumber) + "!");
+        EXPECT_EQ(message.caption, "");
+        EXPECT_EQ(message.icon, MessageIcon::Warning);
+        EXPECT_NE(message.detail.find(reason), std::string::npos) << message.detail;
+        EXPECT_EQ(port.portOpen.load(), 0);
+        EXPECT_EQ(port.DevicePath(), "");
+    }
 };
 
-TEST_F(ChannelOpen, OpensRawAt115200WithoutFlowControl) {
-    termios cooked{};
-    ASSERT_EQ(tcgetattr(pty.Slave(), &cooked), 0);
-    cooked.c_iflag |= ICRNL | IXON | IXOFF;
-    cooked.c_cflag |= CRTSCTS;
-    cfsetspeed(&cooked, B9600);
-    ASSERT_EQ(tcsetattr(pty.Slave(), TCSANOW, &cooked), 0);
-
-    ASSERT_EQ(port.OpenPort(kPort, SerialSettings{}), 1);
-    EXPECT_EQ(port.portOpen.load(), 1);
-    EXPECT_FALSE(port.LineLost());
-    EXPECT_EQ(port.DevicePath(), tree.Path("links/COM7"));
-    ExpectRawAt115200();
+// Every open configures the line again, whatever was done to it in between.
+TEST_F(ChannelOpen, OpensRawAt115200WithoutFlowControlEveryTimeAndLeaksNothing) {
+    EXPECT_EQ(port.ClosePort(), 1);  // closing what never opened succeeds silently
+    const int before = OpenDescriptorCount();
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        Cook();
+        ASSERT_EQ(Open(), 1) << cycle;
+        EXPECT_EQ(port.portOpen.load(), 1);
+        EXPECT_FALSE(port.LineLost());
+        EXPECT_EQ(port.DevicePath(), tree.Path("links/COM7"));
+        ExpectRawAt115200();
+        ASSERT_EQ(port.ClosePort(), 1);
+        EXPECT_EQ(port.DevicePath(), "");
+    }
+    EXPECT_EQ(port.ClosePort(), 1);
+    EXPECT_EQ(OpenDescriptorCount(), before);
     EXPECT_EQ(sink.Count(), 0u);
 }
 
 TEST_F(ChannelOpen, HoldsThePortExclusivelyUntilClosed) {
-    ASSERT_EQ(port.OpenPort(kPort, SerialSettings{}), 1);
+    ASSERT_EQ(Open(), 1);
     EXPECT_EQ(Exclusive(), 1);
-
     RecordingSink otherSink;
     CSCom other(map, otherSink);
     EXPECT_EQ(other.OpenPort(kPort, SerialSettings{}), 0);
@@ -92,25 +100,16 @@ TEST_F(ChannelOpen, PortHeldByAnotherProgramIsRefused) {
     const int holder = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
-
-    EXPECT_EQ(port.OpenPort(kPort, SerialSettings{}), 0);
-    ASSERT_EQ(sink.Count(), 1u);
-    const UserMessage message = sink.Messages()[0];
-    EXPECT_EQ(message.text, "Cannot open COM7!");
-    EXPECT_EQ(message.caption, "");
-    EXPECT_EQ(message.icon, MessageIcon::Warning);
-    EXPECT_NE(message.detail.find("in use by another program"), std::string::npos);
-    EXPECT_EQ(port.portOpen.load(), 0);
-    EXPECT_EQ(port.DevicePath(), "");
-
+    EXPECT_EQ(Open(), 0);
+    ExpectCannotOpen(sink, kPort, "in use by another program");
     close(holder);
-    EXPECT_EQ(port.OpenPort(kPort, SerialSettings{}), 1);
+    EXPECT_EQ(Open(), 1);
 }
 
 TEST_F(ChannelOpen, SecondOpenIsRefusedAndLeavesThePortAlone) {
-    ASSERT_EQ(port.OpenPort(kPort, SerialSettings{}), 1);
+    ASSERT_EQ(Open(), 1);
     EXPECT_EQ(port.OpenPort(12, SerialSettings{}), 0);
-    EXPECT_EQ(port.OpenPort(kPort, SerialSettings{}), 0);
+    EXPECT_EQ(Open(), 0);
     ASSERT_EQ(sink.Count(), 2u);
     EXPECT_EQ(sink.Messages()[0].text, "COM12 is alreasy opened!");
     EXPECT_EQ(sink.Messages()[1].text, "COM7 is alreasy opened!");
@@ -120,56 +119,11 @@ TEST_F(ChannelOpen, SecondOpenIsRefusedAndLeavesThePortAlone) {
     EXPECT_EQ(pty.Receive(4, 5000), "!VS\r");
 }
 
-TEST_F(ChannelOpen, ClosingWhatIsNotOpenSucceedsSilently) {
-    EXPECT_EQ(port.ClosePort(), 1);
-    ASSERT_EQ(port.OpenPort(kPort, SerialSettings{}), 1);
-    EXPECT_EQ(port.ClosePort(), 1);
-    EXPECT_EQ(port.portOpen.load(), 0);
-    EXPECT_EQ(port.DevicePath(), "");
-    EXPECT_EQ(port.ClosePort(), 1);
-    EXPECT_EQ(sink.Count(), 0u);
-}
-
-TEST_F(ChannelOpen, ReopenedPortIsConfiguredAgainAndLeaksNothing) {
-    const int before = OpenDescriptorCount();
-    for (int cycle = 0; cycle < 20; ++cycle) {
-        ASSERT_EQ(port.OpenPort(kPort, SerialSettings{}), 1);
-        termios changed{};
-        ASSERT_EQ(tcgetattr(pty.Slave(), &changed), 0);
-        changed.c_lflag |= ECHO | ICANON;
-        ASSERT_EQ(tcsetattr(pty.Slave(), TCSANOW, &changed), 0);
-        ASSERT_EQ(port.ClosePort(), 1);
-    }
-    ASSERT_EQ(port.OpenPort(kPort, SerialSettings{}), 1);
-    ExpectRawAt115200();
-    ASSERT_EQ(port.ClosePort(), 1);
-    EXPECT_EQ(OpenDescriptorCount(), before);
-    EXPECT_EQ(sink.Count(), 0u);
-}
-
-struct SettingsCase {
-    const char* name;
-    SerialSettings settings;
-};
-
-void PrintTo(const SettingsCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-SettingsCase Settings(const char* name, uint32_t baud, uint8_t size, uint8_t parity, uint8_t stop) {
-    SerialSettings settings;
-    settings.baudRate = baud;
-    settings.byteSize = size;
-    settings.parity = parity;
-    settings.stopBits = stop;
-    return {name, settings};
-}
-
-class RefusedSettings : public ChannelOpen, public ::testing::WithParamInterface<SettingsCase> {};
+class RefusedSettings : public ChannelOpen, public ::testing::WithParamInterface<SerialSettings> {};
 
 TEST_P(RefusedSettings, ShowTheSystemReasonAndCloseAgain) {
     const int before = OpenDescriptorCount();
-    EXPECT_EQ(port.OpenPort(kPort, GetParam().settings), 0);
+    EXPECT_EQ(Open(GetParam()), 0);
     ASSERT_EQ(sink.Count(), 1u);
     const UserMessage message = sink.Messages()[0];
     EXPECT_EQ(message.text, std::strerror(EINVAL));
@@ -179,18 +133,24 @@ TEST_P(RefusedSettings, ShowTheSystemReasonAndCloseAgain) {
     EXPECT_EQ(port.DevicePath(), "");
     EXPECT_EQ(OpenDescriptorCount(), before);
     EXPECT_EQ(Exclusive(), 0);
-    EXPECT_EQ(port.OpenPort(kPort, SerialSettings{}), 1);
+    EXPECT_EQ(Open(), 1);
 }
 
-// A pseudo-terminal always runs 8 bits without parity, whatever it is asked: the channel
-// must notice that the line did not take the settings.
+SerialSettings Settings(uint32_t baud, uint8_t size, uint8_t parity, uint8_t stop) {
+    SerialSettings settings;
+    settings.baudRate = baud;
+    settings.byteSize = size;
+    settings.parity = parity;
+    settings.stopBits = stop;
+    return settings;
+}
+
+// Unknown rate, nine bits, parity code 5, stop code 3; and a pseudo-terminal always runs 8
+// bits without parity, whatever it is asked: the channel must notice that it did not take them.
 INSTANTIATE_TEST_SUITE_P(Cases, RefusedSettings,
-                         ::testing::Values(Settings("UnknownRate", 12345, 8, 0, 0),
-                                           Settings("NineBits", 115200, 9, 0, 0),
-                                           Settings("ParityCode5", 115200, 8, 5, 0),
-                                           Settings("StopCode3", 115200, 8, 0, 3),
-                                           Settings("SevenBitsNotTaken", 115200, 7, 0, 0),
-                                           Settings("EvenParityNotTaken", 115200, 8, 2, 0)));
+                         ::testing::Values(Settings(12345, 8, 0, 0), Settings(115200, 9, 0, 0),
+                                           Settings(115200, 8, 5, 0), Settings(115200, 8, 0, 3),
+                                           Settings(115200, 7, 0, 0), Settings(115200, 8, 2, 0)));
 
 TEST_F(ChannelOpen, WithoutWakeUpDescriptorThePortIsRefusedAndWakeStillWorks) {
     rlimit limit{};
@@ -208,57 +168,42 @@ TEST_F(ChannelOpen, WithoutWakeUpDescriptorThePortIsRefusedAndWakeStillWorks) {
     EXPECT_NE(starvedSink.Messages()[0].detail.find(std::strerror(EMFILE)), std::string::npos);
     starved.Wake();
     starved.WaitForInput();  // returns: the wake-up came first
-    EXPECT_EQ(port.OpenPort(kPort, SerialSettings{}), 1);
+    EXPECT_EQ(Open(), 1);
 }
 
 struct MissingCase {
-    const char* name;
     uint16_t portNumber;
     const char* linkTarget;  // COM<portNumber> links here; "" for no link
 };
 
-void PrintTo(const MissingCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class RefusedPorts : public ChannelOpen, public ::testing::WithParamInterface<MissingCase> {
-protected:
-    void SetUp() override {
-        tree.WriteFile("files/regular", "not a port");
-        tree.MakeFifo("files/fifo");
-        tree.MakeDir("files/folder");
-        const std::string target = GetParam().linkTarget;
-        if (!target.empty()) {
-            const std::string path = target[0] == '/' ? target : tree.Path(target);
-            tree.MakeLink("links/COM" + std::to_string(GetParam().portNumber), path);
-        }
-    }
-};
+class RefusedPorts : public ChannelOpen, public ::testing::WithParamInterface<MissingCase> {};
 
 TEST_P(RefusedPorts, AreRefusedLikeAMissingPort) {
+    tree.WriteFile("files/regular", "not a port");
+    tree.MakeFifo("files/fifo");
+    tree.MakeDir("files/folder");
+    const std::string target = GetParam().linkTarget;
+    if (!target.empty()) {
+        tree.MakeLink("links/COM" + std::to_string(GetParam().portNumber),
+                      target[0] == '/' ? target : tree.Path(target));
+    }
     const int before = OpenDescriptorCount();
     EXPECT_EQ(port.OpenPort(GetParam().portNumber, SerialSettings{}), 0);
-    ASSERT_EQ(sink.Count(), 1u);
-    const UserMessage message = sink.Messages()[0];
-    EXPECT_EQ(message.text, "Cannot open COM" + std::to_string(GetParam().portNumber) + "!");
-    EXPECT_EQ(message.caption, "");
-    EXPECT_EQ(message.icon, MessageIcon::Warning);
-    EXPECT_FALSE(message.detail.empty());
-    EXPECT_EQ(port.portOpen.load(), 0);
-    EXPECT_EQ(port.DevicePath(), "");
+    ExpectCannotOpen(sink, GetParam().portNumber, "");
+    EXPECT_FALSE(sink.Messages()[0].detail.empty());
     EXPECT_EQ(OpenDescriptorCount(), before);
     EXPECT_EQ(port.ClosePort(), 1);
     EXPECT_EQ(sink.Count(), 1u);
 }
 
+// Port 0, an unmapped number, an absent built-in device, a dangling link, and links to a
+// regular file, a fifo, a folder and a device that is no terminal.
 INSTANTIATE_TEST_SUITE_P(Cases, RefusedPorts,
-                         ::testing::Values(MissingCase{"PortZero", 0, ""},
-                                           MissingCase{"UnmappedNumber", 27, ""},
-                                           MissingCase{"BuiltInDeviceAbsent", 5, ""},
-                                           MissingCase{"DanglingLink", 9, "files/gone"},
-                                           MissingCase{"RegularFile", 9, "files/regular"},
-                                           MissingCase{"Fifo", 9, "files/fifo"},
-                                           MissingCase{"Folder", 9, "files/folder"},
-                                           MissingCase{"DevNull", 9, "/dev/null"}));
+                         ::testing::Values(MissingCase{0, ""}, MissingCase{27, ""},
+                                           MissingCase{5, ""}, MissingCase{9, "files/gone"},
+                                           MissingCase{9, "files/regular"},
+                                           MissingCase{9, "files/fifo"},
+                                           MissingCase{9, "files/folder"},
+                                           MissingCase{9, "/dev/null"}));
 
 }  // namespace

@@ -1,5 +1,14 @@
 #pragma once
 
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <stdexcept>
 #include <string>
 
 #include "tests/unit/link/temp_tree.h"
@@ -9,8 +18,18 @@
 // its own slave descriptor (so the line survives the channel's closes) to inspect settings.
 class PtyPort {
 public:
-    PtyPort(const TempTree& tree, int portNumber);
-    ~PtyPort();
+    PtyPort(const TempTree& tree, int portNumber) {
+        char name[128] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+            throw std::runtime_error("openpty failed");
+        }
+        slavePath = name;
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        fcntl(master, F_SETFD, FD_CLOEXEC);
+        fcntl(slave, F_SETFD, FD_CLOEXEC);
+        tree.MakeLink("links/COM" + std::to_string(portNumber), slavePath);
+    }
+    ~PtyPort() { Unplug(); }
     PtyPort(const PtyPort&) = delete;
     PtyPort& operator=(const PtyPort&) = delete;
 
@@ -19,13 +38,58 @@ public:
     const std::string& SlavePath() const { return slavePath; }
 
     // Writes all of `bytes` to the master (the device sends).
-    void Send(const std::string& bytes) const;
+    void Send(const std::string& bytes) const {
+        for (size_t sent = 0; sent < bytes.size();) {
+            const ssize_t n = write(master, bytes.data() + sent, bytes.size() - sent);
+            if (n > 0) {
+                sent += static_cast<size_t>(n);
+            } else if (errno == EAGAIN) {
+                pollfd writable{master, POLLOUT, 0};
+                if (poll(&writable, 1, 10000) <= 0) {
+                    throw std::runtime_error("the program does not read the pseudo-terminal");
+                }
+            } else if (errno != EINTR) {
+                throw std::runtime_error("write to the pseudo-terminal master failed");
+            }
+        }
+    }
+
     // Reads from the master until `count` bytes came or `timeoutMs` passed.
-    std::string Receive(size_t count, int timeoutMs) const;
+    std::string Receive(size_t count, int timeoutMs) const {
+        std::string received;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (received.size() < count) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd readable{master, POLLIN, 0};
+            char buffer[4096];
+            const ssize_t n = left.count() > 0 && poll(&readable, 1, int(left.count())) > 0
+                                  ? read(master, buffer, sizeof buffer)
+                                  : 0;
+            if (n <= 0) {
+                break;
+            }
+            received.append(buffer, static_cast<size_t>(n));
+        }
+        return received;
+    }
+
     // Bytes the device sent that the program has not read yet.
-    int Unread() const;
+    int Unread() const {
+        int pending = 0;
+        return ioctl(slave, FIONREAD, &pending) == 0 ? pending : -1;
+    }
+
     // Closes both test-side descriptors, as an unplugged adapter would vanish.
-    void Unplug();
+    void Unplug() {
+        for (int* fd : {&master, &slave}) {
+            if (*fd >= 0) {
+                close(*fd);
+                *fd = -1;
+            }
+        }
+    }
 
 private:
     int master = -1;

@@ -1,34 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <chrono>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "link/com_port_map.h"
-#include "link/serial_channel.h"
 #include "sim/device_model.h"
 #include "sim/pty_host.h"
-#include "tests/integration/recording_sink.h"
+#include "tests/integration/channel_fixture.h"
 #include "tests/integration/worker_harness.h"
-#include "tests/unit/link/temp_tree.h"
 
 namespace {
 
-using std::chrono::seconds;
-
 constexpr int kPort = 11;
 const std::vector<std::string> kStored = {"!PA 192.168.0.10", "!PP 1470", "!TB 9600"};
-
-struct FaultCase {
-    const char* name;
-    DeviceFaults faults;
-};
-
-void PrintTo(const FaultCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 DeviceFaults Faults(bool split, bool lf, bool noise) {
     DeviceFaults faults;
@@ -38,62 +21,38 @@ DeviceFaults Faults(bool split, bool lf, bool noise) {
     return faults;
 }
 
-// The real channel and worker against the simulated device on a pseudo-terminal.
-class SimulatorExchange : public ::testing::TestWithParam<FaultCase> {
-protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(host.Start(&error)) << error;
-        ASSERT_TRUE(host.LinkAsCom(kPort, tree.Roots().linksDir, &error)) << error;
-        ASSERT_EQ(worker.OpenLikeOwner(kPort), 1);
-    }
-    void Send(const std::string& line) {
-        const std::string bytes = line + "\r";
-        ASSERT_EQ(port.WritePort(bytes.data(), static_cast<int>(bytes.size())),
-                  static_cast<int>(bytes.size()));
-    }
+class SimulatorExchange : public ::testing::TestWithParam<DeviceFaults> {};
 
+// The real channel and worker against the simulated device on a pseudo-terminal, its
+// answers held back a little.
+TEST_P(SimulatorExchange, ListingArrivesLineByLineWhateverTheWireShape) {
     TempTree tree;
-    PtyHost host{DeviceModel(kStored, GetParam().faults)};
+    PtyHost host{DeviceModel(kStored, GetParam())};
+    host.SetAnswerDelay(30);
+    std::string error;
+    ASSERT_TRUE(host.Start(&error)) << error;
+    ASSERT_TRUE(host.LinkAsCom(kPort, tree.Roots().linksDir, &error)) << error;
     ComPortMap map{tree.Roots()};
     RecordingSink sink;
     CSCom port{map, sink};
     WorkerHarness worker{port};
-};
+    ASSERT_EQ(worker.OpenLikeOwner(kPort), 1);
 
-TEST_P(SimulatorExchange, ListingArrivesLineByLineWhateverTheWireShape) {
-    Send("!VS");
+    ASSERT_EQ(port.WritePort("!VS\r", 4), 4);
     std::vector<std::string> expected = kStored;
     expected.emplace_back("!700");
-    ASSERT_TRUE(worker.owner.WaitForLines(expected.size(), seconds(10)));
-    EXPECT_EQ(worker.owner.Lines(), expected);
+    ASSERT_TRUE(worker.WaitForLines(expected.size()));
+    EXPECT_EQ(worker.Lines(), expected);
     ASSERT_TRUE(host.WaitForCommands(1, 10000));
     host.WithModel(
         [](DeviceModel& model) { EXPECT_EQ(model.CommandLog(), std::vector<std::string>{"!VS"}); });
     EXPECT_EQ(sink.Count(), 0u);
 }
 
-TEST_P(SimulatorExchange, UnplugIsReportedOnce) {
-    worker.owner.onPortLost = [this] {
-        port.portOpen.store(0);
-        port.ClosePort();
-    };
-    Send("!VS");
-    ASSERT_TRUE(worker.owner.WaitForLines(kStored.size() + 1, seconds(10)));
-    host.Unplug();
-    ASSERT_TRUE(worker.owner.WaitForPortLost(seconds(10)));
-    ASSERT_TRUE(worker.Stop());
-    EXPECT_EQ(worker.owner.PortLostCount(), 1);
-    ASSERT_EQ(sink.Count(), 1u);
-    EXPECT_EQ(sink.Messages()[0].text, "Fail to read file:" + std::to_string(EIO));
-    EXPECT_EQ(port.portOpen.load(), 0);
-}
-
+// Plain, split answers, LF after CR, noise, and all of them at once.
 INSTANTIATE_TEST_SUITE_P(Wire, SimulatorExchange,
-                         ::testing::Values(FaultCase{"Plain", Faults(false, false, false)},
-                                           FaultCase{"Split", Faults(true, false, false)},
-                                           FaultCase{"LfAfterCr", Faults(false, true, false)},
-                                           FaultCase{"Noise", Faults(false, false, true)},
-                                           FaultCase{"AllAtOnce", Faults(true, true, true)}));
+                         ::testing::Values(Faults(false, false, false), Faults(true, false, false),
+                                           Faults(false, true, false), Faults(false, false, true),
+                                           Faults(true, true, true)));
 
 }  // namespace

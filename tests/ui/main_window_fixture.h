@@ -1,11 +1,17 @@
 #pragma once
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "ui/ip_address_edit.h"
+#include "ui/log_list_ctrl.h"
 #include "ui/main_dialog.h"
 #include "ui_test_support.h"
 
@@ -40,7 +46,95 @@ public:
         return window->findChild<Widget*>(QStringLiteral("ctl%1").arg(id));
     }
 
+    void Click(int id) const { Control<QPushButton>(id)->click(); }
+
+    // Opens the selected port with the Open button; true when the window shows it open.
+    [[nodiscard]] bool Open() const {
+        Click(1001);
+        return ShowsPortOpen();
+    }
+
+    // The buttons follow the port: the device buttons and Close only while it is open, the
+    // port list and Open only while it is closed.
+    bool ShowsPortOpen() const { return ShowsPort(true); }
+    bool ShowsPortClosed() const { return ShowsPort(false); }
+
+    // The log as "tag<TAB>text" per row.
+    QStringList LogRows() const {
+        const QAbstractItemModel& model = window->LogList().Model();
+        QStringList rows;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            rows << model.index(row, 0).data().toString() + '\t' +
+                        model.index(row, 1).data().toString();
+        }
+        return rows;
+    }
+    int LogCount() const { return window->LogList().Model().rowCount(); }
+
+    // The eleven device settings as the window shows them, in template order: host address,
+    // host port, second host address (blank as ""), interval, timeout, ID, then the texts of
+    // the baud rate, parity, data bits, stop bits and flow control lists.
+    QStringList ShownSettings() const {
+        QStringList shown;
+        for (int id : kSettingIds) {
+            if (auto* address = Control<IpAddressEdit>(id)) {
+                shown << (address->IsBlank() ? QString() : Dotted(address->GetAddress()));
+            } else if (auto* edit = Control<QLineEdit>(id)) {
+                shown << edit->text();
+            } else {
+                shown << Control<QComboBox>(id)->currentText();
+            }
+        }
+        return shown;
+    }
+    // Puts `values` (as ShownSettings gives them) into the controls, as the operator would.
+    void EnterSettings(const QStringList& values) const {
+        for (int i = 0; i < values.size(); ++i) {
+            const int id = kSettingIds[i];
+            if (auto* address = Control<IpAddressEdit>(id)) {
+                const QStringList parts = values[i].split('.');
+                address->ClearAddress();
+                if (parts.size() == 4) {
+                    address->SetAddress(parts[0].toUInt() << 24 | parts[1].toUInt() << 16 |
+                                        parts[2].toUInt() << 8 | parts[3].toUInt());
+                }
+            } else if (auto* edit = Control<QLineEdit>(id)) {
+                edit->clear();
+                QTest::keyClicks(edit, values[i]);
+            } else {
+                auto* combo = Control<QComboBox>(id);
+                combo->setCurrentIndex(combo->findText(values[i]));
+            }
+        }
+    }
+
+    // True when no operation step is pending: the window has no timer running.
+    bool NoStepPending() const {
+        return QAbstractEventDispatcher::instance()->registeredTimers(window.get()).isEmpty();
+    }
+
     SimulatedPorts ports;
     ModalRecorder boxes;
     std::unique_ptr<CVDMR30QuillboxDlg> window;
+
+private:
+    static constexpr int kSettingIds[] = {1003, 1004, 1005, 1031, 1036, 1033,
+                                          1012, 1024, 1026, 1028, 1018};
+
+    static QString Dotted(uint32_t address) {
+        return QStringLiteral("%1.%2.%3.%4")
+            .arg(address >> 24)
+            .arg((address >> 16) & 0xFF)
+            .arg((address >> 8) & 0xFF)
+            .arg(address & 0xFF);
+    }
+
+    bool ShowsPort(bool open) const {
+        for (int id : {1002, 1008, 1009, 1010, 1015, 1017}) {
+            if (Control(id)->isEnabled() != open) {
+                return false;
+            }
+        }
+        return Control(1000)->isEnabled() != open && Control(1001)->isEnabled() != open;
+    }
 };

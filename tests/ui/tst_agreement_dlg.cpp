@@ -89,7 +89,6 @@ private slots:
     void opensWithEntriesCaptionsAndText_data();
     void opensWithEntriesCaptionsAndText();
     void okIsEnabledOnlyWhileTicked();
-    void enterAcceptsOnlyWhileOkIsEnabled();
     void languageChangeShowsWholeTextFromTopAndKeepsTick();
     void declineAsksAndEndsOnlyOnYes_data();
     void declineAsksAndEndsOnlyOnYes();
@@ -144,8 +143,13 @@ void TestAgreementDlg::opensWithEntriesCaptionsAndText() {
     QCOMPARE(QApplication::focusWidget(), f.check);
 }
 
+// Enter accepts only while OK is enabled, and OK only while the box is ticked.
 void TestAgreementDlg::okIsEnabledOnlyWhileTicked() {
-    Fixture f(kKorean);
+    Fixture f(kFrench);
+    QTest::keyClick(f.check, Qt::Key_Return);
+    QTest::keyClick(f.view, Qt::Key_Enter);
+    QVERIFY(f.dialog.isVisible());
+    QVERIFY(f.questions.isEmpty());
     ClickBox(f.check);
     QVERIFY(f.check->isChecked());
     QVERIFY(f.ok->isEnabled());
@@ -154,21 +158,15 @@ void TestAgreementDlg::okIsEnabledOnlyWhileTicked() {
     f.check->setFocus();
     QTest::keyClick(f.check, Qt::Key_Space);
     QVERIFY(f.ok->isEnabled());
-    QTest::mouseClick(f.ok, Qt::LeftButton);
+    QTest::keyClick(f.check, Qt::Key_Return);
     QCOMPARE(f.dialog.result(), int(QDialog::Accepted));
     QVERIFY(!f.dialog.isVisible());
-}
 
-void TestAgreementDlg::enterAcceptsOnlyWhileOkIsEnabled() {
-    Fixture f(kFrench);
-    QTest::keyClick(f.check, Qt::Key_Return);
-    QTest::keyClick(f.view, Qt::Key_Enter);
-    QVERIFY(f.dialog.isVisible());
-    QVERIFY(f.questions.isEmpty());
-    ClickBox(f.check);
-    QTest::keyClick(f.check, Qt::Key_Return);
-    QCOMPARE(f.dialog.result(), int(QDialog::Accepted));
-    QVERIFY(!f.dialog.isVisible());
+    Fixture g(kKorean);
+    ClickBox(g.check);
+    QTest::mouseClick(g.ok, Qt::LeftButton);
+    QCOMPARE(g.dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!g.dialog.isVisible());
 }
 
 void TestAgreementDlg::languageChangeShowsWholeTextFromTopAndKeepsTick() {

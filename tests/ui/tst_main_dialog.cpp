@@ -41,42 +41,31 @@ class MainDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void startValues();
-    void startEnabledState();
+    void startState();
     void captions_data();
     void captions();
     void tabOrderFollowsTemplate();
-    void enterNeverClosesOrSends();
-    void enterPressesFocusedButton();
-    void escapeCloseBoxAndExitAsk();
-    void exitAnsweredYesEnds();
+    void enterOnlyPressesTheFocusedButton();
+    void escapeCloseBoxAndExitAskFirst();
     void deviceIdLimit();
     void autoScrollClickTakesOver();
     void aboutBox();
 };
 
-void MainDialogTest::startValues() {
+void MainDialogTest::startState() {
     MainWindowFixture f;
     QVERIFY(f.AddDevice(3));
     CVDMR30QuillboxDlg& window = f.Create();
 
-    QCOMPARE(f.Control<IpAddressEdit>(1003)->GetAddress(), 0x0A010001u);
-    QVERIFY(f.Control<IpAddressEdit>(1005)->IsBlank());
-    QCOMPARE(f.Control<QLineEdit>(1004)->text(), QStringLiteral("1470"));
-    for (int id : {1031, 1036, 1033, 1007}) {
-        QCOMPARE(f.Control<QLineEdit>(id)->text(), QString());
-    }
+    QCOMPARE(f.ShownSettings(),
+             (QStringList{"10.1.0.1", "1470", "", "", "", "", "115200", "NONE", "8", "1", "NONE"}));
+    QCOMPARE(f.Control<QLineEdit>(1007)->text(), QString());
     QCOMPARE(Items(f.Control<QComboBox>(1012)), (QStringList{"600", "1200", "2400", "4800", "9600",
                                                              "19200", "38400", "57600", "115200"}));
     QCOMPARE(Items(f.Control<QComboBox>(1024)), (QStringList{"NONE", "EVEN", "ODD"}));
     QCOMPARE(Items(f.Control<QComboBox>(1026)), (QStringList{"7", "8"}));
     QCOMPARE(Items(f.Control<QComboBox>(1028)), (QStringList{"1", "2"}));
     QCOMPARE(Items(f.Control<QComboBox>(1018)), (QStringList{"NONE", "RTS/CTS"}));
-    QCOMPARE(f.Control<QComboBox>(1012)->currentText(), QStringLiteral("115200"));
-    QCOMPARE(f.Control<QComboBox>(1024)->currentText(), QStringLiteral("NONE"));
-    QCOMPARE(f.Control<QComboBox>(1026)->currentText(), QStringLiteral("8"));
-    QCOMPARE(f.Control<QComboBox>(1028)->currentText(), QStringLiteral("1"));
-    QCOMPARE(f.Control<QComboBox>(1018)->currentText(), QStringLiteral("NONE"));
     // Discovery replaced the template's COM1..COM10 by the one simulated port.
     QCOMPARE(Items(f.Control<QComboBox>(1000)), QStringList{"COM3"});
     QCOMPARE(f.Control<QComboBox>(1000)->currentIndex(), 0);
@@ -89,12 +78,6 @@ void MainDialogTest::startValues() {
     QCOMPARE(window.minimumSize(), window.maximumSize());
     QVERIFY(!window.windowIcon().pixmap(32, 32).isNull());
     QCOMPARE(f.boxes.Count(), 0);
-}
-
-void MainDialogTest::startEnabledState() {
-    MainWindowFixture f;
-    QVERIFY(f.AddDevice(1));
-    f.Create();
     for (int id : {1000, 1001, 1003, 1004, 1005, 1031, 1033, 1036, 1012, 1024, 1026, 1028, 1018,
                    1013, 1014, 1007, 1011, 1006}) {
         QVERIFY2(f.Control(id)->isEnabled(), qPrintable(QString::number(id)));
@@ -183,14 +166,13 @@ void MainDialogTest::tabOrderFollowsTemplate() {
     QCOMPARE(visited, expected);
 }
 
-void MainDialogTest::enterNeverClosesOrSends() {
+void MainDialogTest::enterOnlyPressesTheFocusedButton() {
     MainWindowFixture f;
     PtyHost* device = f.AddDevice(4);
     QVERIFY(device);
     CVDMR30QuillboxDlg& window = f.Create();
     QVERIFY(f.Show());
-    f.Control<QPushButton>(1001)->click();
-    QCOMPARE(window.SerialPort().portOpen.load(), 1);
+    QVERIFY(f.Open());
 
     for (int id : {1007, 1004, 1033}) {
         auto* edit = f.Control<QLineEdit>(id);
@@ -207,12 +189,7 @@ void MainDialogTest::enterNeverClosesOrSends() {
         QVERIFY(!button->autoDefault());
         QVERIFY(!button->isDefault());
     }
-}
-
-void MainDialogTest::enterPressesFocusedButton() {
-    MainWindowFixture f;
-    CVDMR30QuillboxDlg& window = f.Create();
-    QVERIFY(f.Show());
+    // On a button, Enter presses it.
     QVERIFY(window.AddLogLine(LOG_RECV, "!700"));
     f.Control(1014)->setFocus();
     QTest::keyClick(f.Control(1014), Qt::Key_Return);
@@ -220,7 +197,8 @@ void MainDialogTest::enterPressesFocusedButton() {
     QVERIFY(window.isVisible());
 }
 
-void MainDialogTest::escapeCloseBoxAndExitAsk() {
+// Every way out asks first, as a Yes/No warning under the window's title.
+void MainDialogTest::escapeCloseBoxAndExitAskFirst() {
     MainWindowFixture f;
     CVDMR30QuillboxDlg& window = f.Create(UiLanguage::Korean);
     QVERIFY(f.Show());
@@ -228,8 +206,7 @@ void MainDialogTest::escapeCloseBoxAndExitAsk() {
 
     QTest::keyClick(&window, Qt::Key_Escape);
     window.close();
-    f.Control<QPushButton>(1011)->click();
-
+    f.Click(1011);
     QCOMPARE(f.boxes.Count(), 3);
     for (const ModalRecorder::Shown& box : f.boxes.All()) {
         QCOMPARE(box.text, QStringLiteral("프로그램을 종료하시겠습니까?"));
@@ -239,19 +216,6 @@ void MainDialogTest::escapeCloseBoxAndExitAsk() {
         QCOMPARE(box.defaultButton, QMessageBox::Yes);
     }
     QVERIFY(window.isVisible());
-}
-
-void MainDialogTest::exitAnsweredYesEnds() {
-    MainWindowFixture f;
-    CVDMR30QuillboxDlg& window = f.Create();
-    QVERIFY(f.Show());
-    QSignalSpy finished(&window, &QDialog::finished);
-    f.boxes.SetAnswer(QMessageBox::Yes);
-    window.close();
-    QVERIFY(!window.isVisible());
-    QCOMPARE(finished.count(), 1);
-    QCOMPARE(finished.at(0).at(0).toInt(), 0);
-    QCOMPARE(f.boxes.Last().text, QStringLiteral("Are you sure to exit the program?"));
 }
 
 void MainDialogTest::deviceIdLimit() {
@@ -327,7 +291,6 @@ void MainDialogTest::aboutBox() {
     }
     QCOMPARE(f.boxes.Count(), 4);
     QVERIFY(window.isVisible());
-    QVERIFY(!window.windowIcon().pixmap(32, 32).isNull());
 
     CAboutDlg about;
     QCOMPARE(about.windowTitle(), QStringLiteral("VDM-R30 Quillbox"));

@@ -36,18 +36,20 @@ bool WaitUntilBlocked(long tid) {
     return false;
 }
 
-// Processes this thread's events until `done` is set. The setter posts one more event after
-// setting it, so that the wait for events always ends.
-void ProcessEventsUntil(const std::atomic<bool>& done) {
+// Runs `work` on a thread of its own while this thread processes its events, until the work
+// is done. A last posted event makes sure that the wait for events ends.
+void RunWorkerProcessingEvents(const std::function<void()>& work) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        work();
+        done = true;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    });
     while (!done.load()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-}
-
-void SetAndWake(std::atomic<bool>& done) {
-    done = true;
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    worker.join();
 }
 
 }  // namespace
@@ -56,69 +58,39 @@ class HandoffTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void runsJobOnUiThreadBeforeReturning();
-    void keepsOrderOfManyJobs();
-    void runsInlineOnUiThread();
-    void stopAbandonsPendingJob();
-    void refusesJobsOnceStopped();
+    void runsJobsInOrderOnUiThreadBeforeReturning();
+    void stopAbandonsPendingJobAndRefusesNewOnes();
     void waitsForJobAlreadyRunning();
 };
 
-void HandoffTest::runsJobOnUiThreadBeforeReturning() {
-    std::atomic<int> stop{0};
-    UiThreadHandoff handoff(stop);
-    QThread* jobThread = nullptr;
-    bool jobDone = false;
-    std::atomic<bool> returned{false};
-    std::atomic<bool> result{false};
-    std::atomic<bool> doneSeenAtReturn{false};
-    std::thread worker([&] {
-        result = handoff.RunOnUiThread([&] {
-            jobThread = QThread::currentThread();
-            jobDone = true;
-        });
-        doneSeenAtReturn = jobDone;
-        SetAndWake(returned);
-    });
-    ProcessEventsUntil(returned);
-    worker.join();
-    QVERIFY(result.load());
-    QVERIFY(doneSeenAtReturn.load());
-    QCOMPARE(jobThread, QThread::currentThread());
-}
-
-void HandoffTest::keepsOrderOfManyJobs() {
+void HandoffTest::runsJobsInOrderOnUiThreadBeforeReturning() {
     std::atomic<int> stop{0};
     UiThreadHandoff handoff(stop);
     std::vector<int> seen;
-    std::atomic<bool> finished{false};
-    std::atomic<int> failures{0};
-    std::thread worker([&] {
+    std::vector<QThread*> threads;
+    int failures = 0;
+    RunWorkerProcessingEvents([&] {
         for (int i = 0; i < 200; ++i) {
-            if (!handoff.RunOnUiThread([&seen, i] { seen.push_back(i); })) {
-                ++failures;
-            }
+            const bool ran = handoff.RunOnUiThread([&, i] {
+                seen.push_back(i);
+                threads.push_back(QThread::currentThread());
+            });
+            // The job has run, and its effect is visible, once the call returns.
+            failures += ran && seen.size() == size_t(i) + 1 ? 0 : 1;
         }
-        SetAndWake(finished);
     });
-    ProcessEventsUntil(finished);
-    worker.join();
-    QCOMPARE(failures.load(), 0);
-    QCOMPARE(static_cast<int>(seen.size()), 200);
+    QCOMPARE(failures, 0);
+    QCOMPARE(int(seen.size()), 200);
     for (int i = 0; i < 200; ++i) {
-        QCOMPARE(seen[static_cast<size_t>(i)], i);
+        QCOMPARE(seen[size_t(i)], i);
+        QCOMPARE(threads[size_t(i)], QThread::currentThread());
     }
+    // On the user-interface thread itself the job runs inline.
+    QVERIFY(handoff.RunOnUiThread([&] { seen.push_back(-1); }));
+    QCOMPARE(seen.back(), -1);
 }
 
-void HandoffTest::runsInlineOnUiThread() {
-    std::atomic<int> stop{0};
-    UiThreadHandoff handoff(stop);
-    int runs = 0;
-    QVERIFY(handoff.RunOnUiThread([&] { ++runs; }));
-    QCOMPARE(runs, 1);
-}
-
-void HandoffTest::stopAbandonsPendingJob() {
+void HandoffTest::stopAbandonsPendingJobAndRefusesNewOnes() {
     std::atomic<int> stop{0};
     UiThreadHandoff handoff(stop);
     std::atomic<int> runs{0};
@@ -139,32 +111,23 @@ void HandoffTest::stopAbandonsPendingJob() {
     worker.join();
     QVERIFY(blocked);
     QVERIFY(!result.load());
+
+    std::thread late([&] { result = handoff.RunOnUiThread([&] { ++runs; }); });
+    late.join();
+    QVERIFY(!result.load());
+    QVERIFY(!handoff.RunOnUiThread([&] { ++runs; }));
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
     QCOMPARE(runs.load(), 0);
-}
-
-void HandoffTest::refusesJobsOnceStopped() {
-    std::atomic<int> stop{1};
-    UiThreadHandoff handoff(stop);
-    int runs = 0;
-    bool workerResult = true;
-    std::thread worker([&] { workerResult = handoff.RunOnUiThread([&] { ++runs; }); });
-    worker.join();
-    QVERIFY(!workerResult);
-    QVERIFY(!handoff.RunOnUiThread([&] { ++runs; }));
-    QCoreApplication::processEvents();
-    QCOMPARE(runs, 0);
 }
 
 void HandoffTest::waitsForJobAlreadyRunning() {
     std::atomic<int> stop{0};
     UiThreadHandoff handoff(stop);
     bool jobFinished = false;
-    std::atomic<bool> returned{false};
-    std::atomic<bool> result{false};
-    std::atomic<bool> finishedSeenAtReturn{false};
-    std::thread worker([&] {
+    bool result = false;
+    bool finishedSeenAtReturn = false;
+    RunWorkerProcessingEvents([&] {
         result = handoff.RunOnUiThread([&] {
             // The exit arrives while the job runs: the worker must still wait for its end.
             stop = 1;
@@ -172,12 +135,9 @@ void HandoffTest::waitsForJobAlreadyRunning() {
             jobFinished = true;
         });
         finishedSeenAtReturn = jobFinished;
-        SetAndWake(returned);
     });
-    ProcessEventsUntil(returned);
-    worker.join();
-    QVERIFY(result.load());
-    QVERIFY(finishedSeenAtReturn.load());
+    QVERIFY(result);
+    QVERIFY(finishedSeenAtReturn);
 }
 
 QTEST_MAIN(HandoffTest)

@@ -65,7 +65,6 @@ const QStringList kHidden =
         .split(QLatin1Char('|'));
 
 const QColor kHeadingColour(31, 73, 125);
-const QColor kLinkColour(0, 0, 255);
 
 }  // namespace
 
@@ -75,14 +74,8 @@ class TestRtfDocuments : public QObject {
 private slots:
     void textIsDecodedAndSkippedGroupsStayHidden_data() { AddDocuments(); }
     void textIsDecodedAndSkippedGroupsStayHidden();
-    void titleIsBoldColouredAndCentred_data() { AddDocuments(); }
-    void titleIsBoldColouredAndCentred();
-    void bulletsAreListItemsWithoutTheirBulletText_data() { AddDocuments(); }
-    void bulletsAreListItemsWithoutTheirBulletText();
-    void indentsAndAlignmentFollowTheParagraphs_data() { AddDocuments(); }
-    void indentsAndAlignmentFollowTheParagraphs();
-    void contactBlockKeepsLinesAndLinkFormat_data() { AddDocuments(); }
-    void contactBlockKeepsLinesAndLinkFormat();
+    void titleListAndParagraphsKeepTheirFormats_data() { AddDocuments(); }
+    void titleListAndParagraphsKeepTheirFormats();
     void readingInPiecesGivesTheSameDocument_data() { AddDocuments(); }
     void readingInPiecesGivesTheSameDocument();
 
@@ -141,9 +134,12 @@ void TestRtfDocuments::textIsDecodedAndSkippedGroupsStayHidden() {
     }
 }
 
-void TestRtfDocuments::titleIsBoldColouredAndCentred() {
+void TestRtfDocuments::titleListAndParagraphsKeepTheirFormats() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, title);
+    QFETCH(QString, firstItem);
+    QFETCH(QString, firstBody);
+    QFETCH(QString, afterList);
     QTextDocument document;
     Read(document, rtf);
     const QTextBlock first = document.begin();
@@ -153,27 +149,20 @@ void TestRtfDocuments::titleIsBoldColouredAndCentred() {
     QCOMPARE(format.fontWeight(), int(QFont::Bold));
     QCOMPARE(format.foreground().color(), kHeadingColour);
     QCOMPARE(format.fontPointSize(), 16.0);
-    const QTextCharFormat body = FormatOf(document.begin().next().next(), QStringLiteral(" "));
-    QCOMPARE(body.fontPointSize(), 10.0);
-    QVERIFY(body.fontWeight() != QFont::Bold);
-}
+    const QTextCharFormat bodyText = FormatOf(first.next().next(), QStringLiteral(" "));
+    QCOMPARE(bodyText.fontPointSize(), 10.0);
+    QVERIFY(bodyText.fontWeight() != QFont::Bold);
 
-void TestRtfDocuments::bulletsAreListItemsWithoutTheirBulletText() {
-    QFETCH(QByteArray, rtf);
-    QFETCH(QString, firstItem);
-    QFETCH(QString, afterList);
-    const int items = 5;
-    QTextDocument document;
-    Read(document, rtf);
+    // Five bullets in one disc list, without their bullet text.
     QList<QTextBlock> listed;
     for (const QTextBlock& block : Blocks(document)) {
         if (block.textList() != nullptr) {
             listed << block;
         }
     }
-    QCOMPARE(listed.size(), items);
+    QCOMPARE(listed.size(), 5);
     QTextList* list = listed.first().textList();
-    QCOMPARE(list->count(), items);
+    QCOMPARE(list->count(), 5);
     QCOMPARE(list->format().style(), QTextListFormat::ListDisc);
     QVERIFY2(listed.first().text().startsWith(firstItem), qPrintable(listed.first().text()));
     for (const QTextBlock& block : listed) {
@@ -183,45 +172,18 @@ void TestRtfDocuments::bulletsAreListItemsWithoutTheirBulletText() {
     const QTextBlock after = listed.last().next();
     QVERIFY(after.text().startsWith(afterList));
     QCOMPARE(after.textList(), nullptr);
-}
 
-void TestRtfDocuments::indentsAndAlignmentFollowTheParagraphs() {
-    QFETCH(QByteArray, rtf);
-    QFETCH(QString, firstItem);
-    QFETCH(QString, firstBody);
-    QFETCH(QString, afterList);
-    QTextDocument document;
-    Read(document, rtf);
     // \fi400 and \li400 are 400 twips: 26.7 pixels at 96 dpi.
     const QTextBlockFormat body = BlockStartingWith(document, firstBody).blockFormat();
     QCOMPARE(body.alignment(), Qt::AlignJustify);
     QVERIFY(qAbs(body.textIndent() - 400 / 15.0) < 0.01);
     QCOMPARE(body.leftMargin(), 0.0);
     QVERIFY(qAbs(body.bottomMargin() - 120 / 15.0) < 0.01);
-    const QTextBlockFormat after = BlockStartingWith(document, afterList).blockFormat();
-    QVERIFY(qAbs(after.leftMargin() - 400 / 15.0) < 0.01);
+    QVERIFY(qAbs(after.blockFormat().leftMargin() - 400 / 15.0) < 0.01);
     // A list item's text starts at its \li800 (53.3 pixels): the list's indent plus the margin.
-    const QTextBlock item = BlockStartingWith(document, firstItem);
-    const qreal textStart = item.blockFormat().leftMargin() +
-                            item.textList()->format().indent() * document.indentWidth();
+    const qreal textStart = listed.first().blockFormat().leftMargin() +
+                            list->format().indent() * document.indentWidth();
     QVERIFY(qAbs(textStart - 800 / 15.0) < 0.01);
-}
-
-void TestRtfDocuments::contactBlockKeepsLinesAndLinkFormat() {
-    QFETCH(QByteArray, rtf);
-    QTextDocument document;
-    Read(document, rtf);
-    const QTextBlock contact = document.lastBlock();
-    const QStringList lines = contact.text().split(QChar(0x2028));
-    QCOMPARE(lines.size(), 5);
-    QVERIFY(lines.first().startsWith(QStringLiteral("Tavrel Systems Co., Ltd.")) ||
-            lines.first().startsWith(QStringLiteral("타브렐")));
-    QVERIFY(lines.last().endsWith(QStringLiteral("https://www.tavrel.example.com")));
-    QCOMPARE(FormatOf(contact, lines.first()).fontWeight(), int(QFont::Bold));
-    const QTextCharFormat link = FormatOf(contact, QStringLiteral("support@"));
-    QVERIFY(link.fontUnderline());
-    QCOMPARE(link.foreground().color(), kLinkColour);
-    QVERIFY(!FormatOf(contact, lines.last()).fontUnderline());
 }
 
 void TestRtfDocuments::readingInPiecesGivesTheSameDocument() {

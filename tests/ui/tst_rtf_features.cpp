@@ -110,7 +110,8 @@ void TestRtfFeatures::characterFormatsFollowGroups() {
     QTextDocument document;
     Read(document,
          "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}"
-         "{\\b\\i\\ul\\cf1\\fs40 A{\\b0\\ulnone\\strike\\highlight2 B}C}D\\b E\\plain F}");
+         "{\\b\\i\\ul\\cf1\\fs40 A{\\b0\\ulnone\\strike\\highlight2 B}C}D\\b E\\plain F"
+         "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt{\\ul\\cf1 G}}}H}");
     const QTextCharFormat a = FormatOf(document, QStringLiteral("A"));
     QCOMPARE(a.fontWeight(), int(QFont::Bold));
     QVERIFY(a.fontItalic() && a.fontUnderline());
@@ -128,6 +129,11 @@ void TestRtfFeatures::characterFormatsFollowGroups() {
     QCOMPARE(d.fontPointSize(), 12.0);
     QCOMPARE(FormatOf(document, QStringLiteral("E")).fontWeight(), int(QFont::Bold));
     QVERIFY(FormatOf(document, QStringLiteral("F")).fontWeight() != QFont::Bold);
+    // A link's shown text keeps the format of its result group.
+    const QTextCharFormat g = FormatOf(document, QStringLiteral("G"));
+    QVERIFY(g.fontUnderline());
+    QCOMPARE(g.foreground().color(), QColor(255, 0, 0));
+    QVERIFY(!FormatOf(document, QStringLiteral("H")).fontUnderline());
 }
 
 void TestRtfFeatures::paragraphFormatsResetAtPard() {

@@ -4,9 +4,11 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/com_port_map.h"
@@ -62,4 +64,38 @@ private:
     QTemporaryDir folder;
     PortRoots roots;
     std::vector<std::pair<int, std::unique_ptr<PtyHost>>> hosts;
+};
+
+// What a simulated device has received (complete command lines) and what it stores now.
+std::vector<std::string> CommandsReceived(PtyHost& device);
+std::vector<std::string> StoredLines(PtyHost& device);
+
+// Writes `bytes` on the program's side of the device's line, as a second program would: the
+// device receives them after everything the program wrote before. False when the line cannot
+// be opened or written.
+bool WriteOnProgramSide(const PtyHost& device, const std::string& bytes);
+
+// True while some other open file of the device's line holds its lock (the program's open
+// port does).
+bool LineLockedByOther(const PtyHost& device);
+
+// Sends numbered lines "<prefix><n>" from a simulated device to the program from a thread of
+// its own, n counting from 0, until stopped. Stop returns even while the program has the port
+// closed: what the program left unread is drained and discarded.
+class LineFlood {
+public:
+    LineFlood(PtyHost& device, std::string prefix);
+    ~LineFlood();
+    LineFlood(const LineFlood&) = delete;
+    LineFlood& operator=(const LineFlood&) = delete;
+
+    void Stop();
+    int Sent() const { return sent.load(); }
+
+private:
+    PtyHost& device;
+    std::atomic<bool> stopping{false};
+    std::atomic<int> sent{0};
+    int finishedFd;  // eventfd, written when the thread ends
+    std::thread thread;
 };

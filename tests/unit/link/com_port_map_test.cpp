@@ -5,11 +5,11 @@
 
 #include <cstdlib>
 #include <optional>
-#include <ostream>
 #include <string>
 
 #include "link/built_in_ports.h"
 #include "link/com_port_name.h"
+#include "sim/com_link.h"
 #include "tests/unit/link/temp_tree.h"
 
 namespace {
@@ -19,19 +19,13 @@ struct MappingCase {
     const char* device;  // under the fake dev root; "" when the number maps to nothing
 };
 
-void PrintTo(const MappingCase& c, std::ostream* out) {
-    *out << "COM" << c.portNumber;
-}
-
 class BuiltInMapping : public ::testing::TestWithParam<MappingCase> {};
 
 TEST_P(BuiltInMapping, MapsNumberOntoDevice) {
     TempTree tree;
-    const ComPortMap map(tree.Roots());
     const MappingCase& c = GetParam();
-    const std::string expected =
-        c.device[0] == '\0' ? "" : tree.Path(std::string("dev/") + c.device);
-    EXPECT_EQ(map.DevicePath(c.portNumber), expected);
+    const std::string expected = *c.device == '\0' ? "" : tree.Path(std::string("dev/") + c.device);
+    EXPECT_EQ(ComPortMap(tree.Roots()).DevicePath(c.portNumber), expected) << c.portNumber;
 }
 
 INSTANTIATE_TEST_SUITE_P(ComNumbers, BuiltInMapping,
@@ -59,46 +53,28 @@ TEST(ComPortMapLinks, LinkOverridesBuiltInAndNamesAnyNumber) {
     EXPECT_EQ(map.DevicePath(0), "");
 }
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name(name) {
-        if (const char* old = std::getenv(name)) {
-            previous = old;
-        }
-        value != nullptr ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~ScopedEnv() { previous ? setenv(name, previous->c_str(), 1) : unsetenv(name); }
-
-private:
-    const char* name;
-    std::optional<std::string> previous;
-};
-
-TEST(ComPortMapLinks, DefaultLinksFolderFollowsRuntimeDir) {
+// The program reads its links where the simulator makes them, whatever the environment.
+TEST(ComPortMapLinks, DefaultLinksFolderFollowsRuntimeDirAsTheSimulatorDoes) {
     const std::string fallback = "/tmp/quillbox-" + std::to_string(getuid()) + "/ports";
-    {
-        ScopedEnv env("XDG_RUNTIME_DIR", "/run/user/4242");
-        EXPECT_EQ(PortRoots::DefaultLinksDir(), "/run/user/4242/quillbox/ports");
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+    const struct {
+        const char* value;  // nullptr: unset
+        std::string expected;
+    } cases[] = {
+        {"/run/user/4242", "/run/user/4242/quillbox/ports"}, {"", fallback}, {nullptr, fallback}};
+    for (const auto& c : cases) {
+        c.value != nullptr ? setenv("XDG_RUNTIME_DIR", c.value, 1) : unsetenv("XDG_RUNTIME_DIR");
+        EXPECT_EQ(PortRoots::DefaultLinksDir(), c.expected);
+        EXPECT_EQ(DefaultComLinksDir(c.value, getuid()), c.expected);
     }
-    {
-        ScopedEnv env("XDG_RUNTIME_DIR", "");
-        EXPECT_EQ(PortRoots::DefaultLinksDir(), fallback);
-    }
-    {
-        ScopedEnv env("XDG_RUNTIME_DIR", nullptr);
-        EXPECT_EQ(PortRoots::DefaultLinksDir(), fallback);
-    }
+    saved ? setenv("XDG_RUNTIME_DIR", saved->c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
 }
 
 struct NameCase {
     const char* name;
     uint16_t portNumber;  // 0: not a COM port name
 };
-
-void PrintTo(const NameCase& c, std::ostream* out) {
-    *out << '"' << c.name << '"';
-}
 
 class ComNameParsing : public ::testing::TestWithParam<NameCase> {};
 
@@ -126,10 +102,6 @@ struct DeviceCase {
     const char* device;
     uint16_t portNumber;  // 0: outside the built-in table
 };
-
-void PrintTo(const DeviceCase& c, std::ostream* out) {
-    *out << c.device;
-}
 
 class BuiltInDeviceNames : public ::testing::TestWithParam<DeviceCase> {};
 

@@ -10,20 +10,10 @@
 
 namespace {
 
-constexpr int kDialogCapacity = 30;
+using Numbers = std::vector<uint16_t>;
 
-std::vector<uint16_t> Discover(const TempTree& tree, int capacity = kDialogCapacity) {
-    std::vector<uint16_t> ports(static_cast<size_t>(capacity) + 1, 0xBEEF);
-    const int count = EnumComPorts(ports.data(), capacity, tree.Roots());
-    EXPECT_GE(count, 0);
-    EXPECT_LE(count, capacity);
-    EXPECT_EQ(ports[static_cast<size_t>(capacity)], 0xBEEF) << "written past the capacity";
-    ports.resize(static_cast<size_t>(count < 0 ? 0 : count));
-    return ports;
-}
-
-std::vector<uint16_t> Range(uint16_t first, uint16_t last) {
-    std::vector<uint16_t> numbers;
+Numbers Range(uint16_t first, uint16_t last) {
+    Numbers numbers;
     for (unsigned n = first; n <= last; ++n) {
         numbers.push_back(static_cast<uint16_t>(n));
     }
@@ -32,6 +22,16 @@ std::vector<uint16_t> Range(uint16_t first, uint16_t last) {
 
 class PortDiscovery : public ::testing::Test {
 protected:
+    // The dialog's call: 30 entries of room, one more to catch a write past them.
+    Numbers Discover(int capacity = 30) const {
+        Numbers ports(static_cast<size_t>(capacity) + 1, 0xBEEF);
+        const int count = EnumComPorts(ports.data(), capacity, tree.Roots());
+        EXPECT_GE(count, 0);
+        EXPECT_LE(count, capacity);
+        EXPECT_EQ(ports[static_cast<size_t>(capacity)], 0xBEEF) << "written past the capacity";
+        ports.resize(static_cast<size_t>(count < 0 ? 0 : count));
+        return ports;
+    }
     void AddTty(const std::string& name) { tree.MakeDir("sys/class/tty/" + name); }
     void AddUart(const std::string& name, const std::string& type) {
         tree.WriteFile("sys/class/tty/" + name + "/type", type);
@@ -50,34 +50,23 @@ TEST_F(PortDiscovery, SysfsListsRealUartsAndAdaptersOfTheTable) {
     AddTty("ttyS2");          // no type at all
     AddUart("ttyS3", "16\n");
     AddUart("ttyS4", "4\n");  // real, but outside the table
-    AddTty("ttyUSB0");
-    AddTty("ttyACM2");
-    AddTty("tty0");
-    AddTty("console");
-    AddTty("ptmx");
-    EXPECT_EQ(Discover(tree), (std::vector<uint16_t>{1, 4, 5, 17}));
+    for (const char* name : {"ttyUSB0", "ttyACM2", "tty0", "console", "ptmx"}) {
+        AddTty(name);
+    }
+    EXPECT_EQ(Discover(), (Numbers{1, 4, 5, 17}));
 }
 
-TEST_F(PortDiscovery, LinksAddNumbersOnceAndDanglingOnesAreSkipped) {
-    tree.MakeDir("sys/class/tty");
+TEST_F(PortDiscovery, LinksAddNumbersOnceSortedAndDanglingOnesAreSkipped) {
     AddTty("ttyUSB0");
-    AddLink(5);  // overrides ttyUSB0: listed once
-    AddLink(3);
-    AddLink(31);  // found; the dialog decides not to offer it
     AddLink(99);
+    AddLink(5);   // overrides ttyUSB0: listed once
+    AddLink(31);  // found; the dialog decides not to offer it
+    AddLink(3);
     AddLink(7, "devices/unplugged");
     tree.MakeLink("links/COM05", tree.Path("devices/real"));
     tree.MakeLink("links/COMx", tree.Path("devices/real"));
     tree.WriteFile("links/notes.txt", "");
-    EXPECT_EQ(Discover(tree), (std::vector<uint16_t>{3, 5, 31, 99}));
-}
-
-TEST_F(PortDiscovery, ResultIsSortedAscending) {
-    tree.MakeDir("sys/class/tty");
-    AddLink(3);
-    AddLink(1);
-    AddLink(12);
-    EXPECT_EQ(Discover(tree), (std::vector<uint16_t>{1, 3, 12}));
+    EXPECT_EQ(Discover(), (Numbers{3, 5, 31, 99}));
 }
 
 TEST_F(PortDiscovery, CapacityCutsInDiscoveryOrderBeforeSorting) {
@@ -87,10 +76,10 @@ TEST_F(PortDiscovery, CapacityCutsInDiscoveryOrderBeforeSorting) {
     }
     // By name COM1, COM10..COM19, COM2, COM20..COM29, COM3, COM30..COM35 and COM4 come
     // first: COM5 to COM9 are among the five dropped although their numbers are small.
-    std::vector<uint16_t> expected = Range(1, 4);
-    const std::vector<uint16_t> high = Range(10, 35);
+    Numbers expected = Range(1, 4);
+    const Numbers high = Range(10, 35);
     expected.insert(expected.end(), high.begin(), high.end());
-    EXPECT_EQ(Discover(tree), expected);
+    EXPECT_EQ(Discover(), expected);
 }
 
 TEST_F(PortDiscovery, SysfsComesBeforeLinks) {
@@ -104,22 +93,21 @@ TEST_F(PortDiscovery, SysfsComesBeforeLinks) {
     for (int n = 25; n <= 35; ++n) {
         AddLink(n);
     }
-    EXPECT_EQ(Discover(tree), Range(1, 30));
+    EXPECT_EQ(Discover(), Range(1, 30));
     // By name ttyACM* sorts before ttyS* and ttyUSB*.
-    EXPECT_EQ(Discover(tree, 5), Range(15, 19));
+    EXPECT_EQ(Discover(5), Range(15, 19));
 }
 
 TEST_F(PortDiscovery, WithoutSysfsTheMappedPathsAreProbed) {
-    tree.WriteFile("dev/ttyS1", "");  // no UART type can be checked: counted
-    tree.WriteFile("dev/ttyUSB3", "");
-    tree.WriteFile("dev/ttyACM0", "");
-    tree.WriteFile("dev/ttyACM9", "");
+    for (const char* device : {"dev/ttyS1", "dev/ttyUSB3", "dev/ttyACM0", "dev/ttyACM9"}) {
+        tree.WriteFile(device, "");  // no UART type can be checked: counted
+    }
     AddLink(3);
     AddLink(9, "devices/unplugged");
     AddLink(26);
     tree.MakeDir("links/COM27");  // opens for reading like a device would
-    EXPECT_EQ(Discover(tree), (std::vector<uint16_t>{2, 3, 8, 15, 24, 26, 27}));
-    EXPECT_EQ(Discover(tree, 10), (std::vector<uint16_t>{2, 3, 8}));
+    EXPECT_EQ(Discover(), (Numbers{2, 3, 8, 15, 24, 26, 27}));
+    EXPECT_EQ(Discover(10), (Numbers{2, 3, 8}));
 }
 
 TEST_F(PortDiscovery, NoRoomNoPorts) {
@@ -141,9 +129,9 @@ protected:
         tree.MakeDir("sys/devices/usb2/2-1/2-1:1.0");
         tree.MakeLink("sys/class/tty/ttyACM0/device", "../../../devices/usb2/2-1/2-1:1.0");
         tree.WriteFile("sys/class/tty/ttyS0/type", "4");
-        tree.WriteFile("dev/ttyUSB0", "");
-        tree.WriteFile("dev/ttyACM0", "");
-        tree.WriteFile("dev/ttyS0", "");
+        for (const char* device : {"dev/ttyUSB0", "dev/ttyACM0", "dev/ttyS0"}) {
+            tree.WriteFile(device, "");
+        }
     }
     std::string Device(const std::string& relative) const {
         return std::filesystem::canonical(tree.Path(relative)).string();
@@ -152,33 +140,25 @@ protected:
     TempTree tree;
 };
 
-TEST_F(PortDescription, UsbAdaptersShowTheirProduct) {
+TEST_F(PortDescription, DevicesAndLinksShowTheirPathAndUsbProduct) {
     EXPECT_EQ(DescribeComPort(5, tree.Roots()), Device("dev/ttyUSB0") + " - FT232R USB UART");
     EXPECT_EQ(DescribeComPort(15, tree.Roots()), Device("dev/ttyACM0") + " - Pico");
     EXPECT_EQ(DescribeComPort(1, tree.Roots()), Device("dev/ttyS0"));
-}
-
-TEST_F(PortDescription, LinkIsDescribedByItsDevice) {
     tree.MakeLink("links/COM7", tree.Path("dev/ttyUSB0"));
     EXPECT_EQ(DescribeComPort(7, tree.Roots()), Device("dev/ttyUSB0") + " - FT232R USB UART");
     tree.MakeLink("links/COM8", tree.Path("dev/missing"));
     EXPECT_EQ(DescribeComPort(8, tree.Roots()), tree.Path("links/COM8"));
-}
-
-TEST_F(PortDescription, UnmappedNumberHasNoDescription) {
     EXPECT_EQ(DescribeComPort(0, tree.Roots()), "");
     EXPECT_EQ(DescribeComPort(29, tree.Roots()), "");
 }
 
-TEST_F(PortDescription, ProductTextIsKeptPrintableAndShort) {
+TEST_F(PortDescription, ProductIsKeptPrintableShortAndInsideSysfs) {
     tree.WriteFile("sys/devices/usb1/1-1/product", "Evil\x1b[2J\x07Name" + std::string(100, 'x'));
     const std::string description = DescribeComPort(5, tree.Roots());
     const std::string product = description.substr(description.find(" - ") + 3);
     EXPECT_EQ(product.substr(0, 10), "Evil[2JNam");
     EXPECT_EQ(product.size(), 64u);
-}
 
-TEST_F(PortDescription, NothingOutsideTheSysfsTreeIsRead) {
     tree.WriteFile("elsewhere/product", "Not from sysfs\n");
     tree.MakeDir("elsewhere/port");
     tree.Remove("sys/class/tty/ttyUSB0/device");

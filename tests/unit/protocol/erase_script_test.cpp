@@ -2,8 +2,6 @@
 
 namespace {
 
-const std::vector<std::string> kThreeStored = {"!PA 192.168.0.10", "!PP 5000", "!TB 9600"};
-
 class EraseScriptTest : public SequenceTest {};
 
 TEST_F(EraseScriptTest, EmptyDeviceShowsThereIsNoScript) {
@@ -21,8 +19,7 @@ TEST_F(EraseScriptTest, ThreeLinesTakeThreePassesThenListAgain) {
     Connect(kThreeStored);
     ops.OnEraseAllScript();
     host.Advance(kLongWait);
-    EXPECT_EQ(host.SentLines(), (std::vector<std::string>{"!VS", UNLOCK_LINE, "!ES", UNLOCK_LINE,
-                                                          "!ES", UNLOCK_LINE, "!ES", "!VS"}));
+    EXPECT_EQ(host.SentLines(), Join({{"!VS"}, ErasePasses(3), {"!VS"}}));
     EXPECT_EQ(SendTimes(), (std::vector<long long>{100, 300, 500, 700, 900, 1100, 1300, 1400}));
     ExpectOnlyMessage(Text(IDS_ALL_DELETED), MessageIcon::Information);
     EXPECT_TRUE(device->StoredLines().empty());
@@ -31,28 +28,6 @@ TEST_F(EraseScriptTest, ThreeLinesTakeThreePassesThenListAgain) {
     EXPECT_EQ(host.log[0].text, "!700");
     EXPECT_EQ(host.log[1].text, "!VS");
     EXPECT_EQ(host.log[2].text, "!700");
-}
-
-TEST_F(EraseScriptTest, EchoingDeviceAcceptsRepeatedLinesAndTakesOneMorePass) {
-    DeviceFaults echo;
-    echo.echoOn = true;
-    Connect({"!PA 192.168.0.10", "!PP 5000"}, echo);
-    ops.OnEraseAllScript();
-    host.Advance(kLongWait);
-    EXPECT_EQ(host.SentLines(), (std::vector<std::string>{"!VS", UNLOCK_LINE, "!ES", UNLOCK_LINE,
-                                                          "!ES", UNLOCK_LINE, "!ES", "!VS"}));
-    ExpectOnlyMessage(Text(IDS_ALL_DELETED), MessageIcon::Information);
-}
-
-TEST_F(EraseScriptTest, RefusalMidEraseStopsWithOneErrorMessage) {
-    DeviceFaults faults;
-    faults.wrongAnswerAt = 4;  // the second "!ES"
-    Connect(kThreeStored, faults);
-    ops.OnEraseAllScript();
-    host.Advance(kLongWait);
-    EXPECT_EQ(host.writes.size(), 5u);
-    ExpectOnlyMessage(Text(IDS_RS232_ERROR), MessageIcon::Error);
-    EXPECT_EQ(device->StoredLines().size(), 2u);
 }
 
 }  // namespace

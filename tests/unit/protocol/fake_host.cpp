@@ -18,7 +18,6 @@ const std::map<SettingCombo, std::vector<std::string>>& ComboItems() {
     return items;
 }
 
-constexpr uint32_t kStartHostAddress = 0x0A010001;  // 10.1.0.1
 constexpr size_t kMaxIdLength = 8;
 
 }  // namespace
@@ -26,7 +25,6 @@ constexpr size_t kMaxIdLength = 8;
 FakeHost::FakeHost(UiLanguage language)
     : echoCaption(::LoadString(IDS_ECHO_OFF, language)),
       language(language),
-      hostAddress(kStartHostAddress),
       selections({{SettingCombo::BaudRate, 8},
                   {SettingCombo::Parity, 0},
                   {SettingCombo::DataBits, 1},
@@ -36,53 +34,21 @@ FakeHost::FakeHost(UiLanguage language)
     controls = texts;
 }
 
-void FakeHost::Attach(ScriptOperations& ops, DeviceModel& model) {
-    operations = &ops;
-    device = &model;
-}
-
 void FakeHost::Advance(long long ms) {
     const long long until = now + ms;
-    while (RunNextDue(until)) {
+    while (!due.empty() && due.begin()->first.first <= until) {
+        now = due.begin()->first.first;
+        const Event event = due.begin()->second;
+        due.erase(due.begin());
+        event.timerId < 0 ? Receive(event.bytes) : operations->OnTimer(event.timerId);
     }
     now = until;
 }
 
-bool FakeHost::RunNextDue(long long until) {
-    auto timer = timers.begin();
-    for (auto it = timers.begin(); it != timers.end(); ++it) {
-        timer = it->second < timer->second ? it : timer;
-    }
-    const bool timerDue = timer != timers.end() && timer->second.first <= until;
-    const bool deliveryDue = !deliveries.empty() && deliveries.begin()->first.first <= until;
-    if (timerDue && (!deliveryDue || timer->second < deliveries.begin()->first)) {
-        const int id = timer->first;
-        now = timer->second.first;
-        timers.erase(timer);
-        operations->OnTimer(id);
-        return true;
-    }
-    if (deliveryDue) {
-        now = deliveries.begin()->first.first;
-        const std::string bytes = deliveries.begin()->second;
-        deliveries.erase(deliveries.begin());
-        Receive(bytes);
-        return true;
-    }
-    return false;
-}
-
-// Lines are joined as the receive worker joins them.
+// Lines are joined by the receive worker's own assembler.
 void FakeHost::Receive(const std::string& bytes) {
-    for (char byte : bytes) {
-        if (byte == '\r') {
-            const std::string line = partialLine;
-            partialLine.clear();
-            operations->HandleLine(line.c_str());
-        } else if (byte != '\n' && partialLine.size() < LINE_BUFFER_SIZE - 1) {
-            partialLine.push_back(byte);
-        }
-    }
+    assembler.Feed(bytes.data(), static_cast<int>(bytes.size()),
+                   [this](const char* line) { operations->HandleLine(line); });
 }
 
 std::vector<std::string> FakeHost::SentLines() const {
@@ -102,13 +68,24 @@ int FakeHost::WritePort(const char* data, int length) {
     writes.push_back({now, bytes});
     const std::string answer = device->Receive(bytes);
     if (!answer.empty()) {
-        deliveries[{now + replyDelay, nextOrder++}] = answer;
+        due[{now + replyDelay, nextOrder++}] = {-1, answer};
     }
     return length;
 }
 
+// Arming again replaces the timer, as SetTimer does in the window.
 void FakeHost::SetTimer(int id, int milliseconds) {
-    timers[id] = {now + milliseconds, nextOrder++};
+    KillTimer(id);
+    due[{now + milliseconds, nextOrder++}] = {id, ""};
+}
+
+void FakeHost::KillTimer(int id) {
+    for (auto it = due.begin(); it != due.end(); ++it) {
+        if (it->second.timerId == id) {
+            due.erase(it);
+            return;
+        }
+    }
 }
 
 // Like the dialog's log: an empty text adds no row; a row shows the fields in the controls.
@@ -119,11 +96,6 @@ int FakeHost::AddLogLine(int direction, const char* text) {
     log.push_back({direction, text});
     controls = texts;
     return 1;
-}
-
-void FakeHost::ClearLog() {
-    log.clear();
-    ++clearCount;
 }
 
 // The dialog's exchange from the controls stops at an ID that is too long.
@@ -138,26 +110,6 @@ bool FakeHost::ExchangeFromControls() {
     texts.intervalText = controls.intervalText;
     texts.timeoutText = controls.timeoutText;
     return true;
-}
-
-void FakeHost::ShowMessage(const std::string& text, MessageIcon icon) {
-    messages.push_back({text, icon});
-}
-
-std::string FakeHost::LoadString(int id) const {
-    return ::LoadString(id, language);
-}
-
-uint32_t FakeHost::GetAddress(AddressField field) const {
-    return field == AddressField::Host ? hostAddress : secondHostAddress;
-}
-
-void FakeHost::SetAddress(AddressField field, uint32_t address) {
-    (field == AddressField::Host ? hostAddress : secondHostAddress) = address;
-}
-
-int FakeHost::GetSelection(SettingCombo combo) const {
-    return selections.at(combo);
 }
 
 void FakeHost::SetSelection(SettingCombo combo, int index) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "protocol/device_fields.h"
+#include "protocol/line_assembler.h"
 #include "protocol/operation_host.h"
 #include "resources/string_table.h"
 
@@ -16,8 +17,8 @@ class ScriptOperations;
 // The main window as the script operations see it, for tests: the dialog's settings fields
 // with the real drop-down lists and start values, a log, message boxes that the operator
 // closes at once, and a clock that only the test moves. Bytes written to the port go to an
-// in-process device model; its answers come back as lines (CR ends a line, LF is dropped,
-// 127 bytes kept) through ScriptOperations::HandleLine when the clock reaches them.
+// in-process device model; its answers come back through the line assembler and
+// ScriptOperations::HandleLine when the clock reaches them.
 class FakeHost : public OperationHost, public DeviceFields {
 public:
     struct Write {
@@ -36,7 +37,10 @@ public:
     explicit FakeHost(UiLanguage language = UiLanguage::English);
 
     // Wires the operations (timers fire into them) and the device (writes go to it).
-    void Attach(ScriptOperations& operations, DeviceModel& device);
+    void Attach(ScriptOperations& ops, DeviceModel& model) {
+        operations = &ops;
+        device = &model;
+    }
 
     // Clock: moves time forward by `ms`, firing due timers and delivering due answers in
     // time order (ties in the order they were armed or written).
@@ -62,29 +66,42 @@ public:
     bool PortIsOpen() const override { return portOpen; }
     int WritePort(const char* data, int length) override;
     void SetTimer(int id, int milliseconds) override;
-    void KillTimer(int id) override { timers.erase(id); }
+    void KillTimer(int id) override;
     int AddLogLine(int direction, const char* text) override;
-    void ClearLog() override;
+    void ClearLog() override {
+        log.clear();
+        ++clearCount;
+    }
     bool ExchangeFromControls() override;
     DeviceFields& Fields() override { return *this; }
-    void ShowMessage(const std::string& text, MessageIcon icon) override;
-    std::string LoadString(int id) const override;
+    void ShowMessage(const std::string& text, MessageIcon icon) override {
+        messages.push_back({text, icon});
+    }
+    std::string LoadString(int id) const override { return ::LoadString(id, language); }
     std::string EchoCaption() const override { return echoCaption; }
     void SetEchoCaption(const std::string& caption) override { echoCaption = caption; }
 
     // DeviceFields
-    uint32_t GetAddress(AddressField field) const override;
-    void SetAddress(AddressField field, uint32_t address) override;
-    int GetSelection(SettingCombo combo) const override;
+    uint32_t GetAddress(AddressField field) const override {
+        return addresses[field == AddressField::Host ? 0 : 1];
+    }
+    void SetAddress(AddressField field, uint32_t address) override {
+        addresses[field == AddressField::Host ? 0 : 1] = address;
+    }
+    int GetSelection(SettingCombo combo) const override { return selections.at(combo); }
     void SetSelection(SettingCombo combo, int index) override;
     int ItemCount(SettingCombo combo) const override;
     std::string ItemText(SettingCombo combo, int index) const override;
     TextFields& Texts() override { return texts; }
 
 private:
+    // What happens when: a timer fires (timerId) or answer bytes arrive (timerId -1).
+    struct Event {
+        int timerId;
+        std::string bytes;
+    };
     using Due = std::pair<long long, long long>;  // time, then the order of arming
 
-    bool RunNextDue(long long until);
     void Receive(const std::string& bytes);
 
     UiLanguage language;
@@ -93,11 +110,9 @@ private:
     long long now = 0;
     long long nextOrder = 0;
     long long replyDelay = 0;
-    std::map<int, Due> timers;
-    std::map<Due, std::string> deliveries;
-    std::string partialLine;
+    std::map<Due, Event> due;
+    LineAssembler assembler;
     TextFields texts;
-    uint32_t hostAddress;
-    uint32_t secondHostAddress = 0;
+    uint32_t addresses[2] = {0x0A010001, 0};  // host (10.1.0.1) and second host
     std::map<SettingCombo, int> selections;
 };

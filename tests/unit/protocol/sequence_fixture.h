@@ -42,3 +42,27 @@ protected:
 
 // An hour of fake time: longer than any sequence needs.
 constexpr long long kLongWait = 3600 * 1000;
+
+using Lines = std::vector<std::string>;
+
+inline const Lines kThreeStored = {"!PA 192.168.0.10", "!PP 5000", "!TB 9600"};
+// What Write Script sends for the dialog's start values.
+inline const Lines kStartValueLines = {"!WS !PA 10.1.0.1", "!WS !PP 1470", "!WS !TB 115200",
+                                       "!WS !TP 0",        "!WS !TD 8",    "!WS !TS 1",
+                                       "!WS !FC 0"};
+
+inline Lines Join(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const Lines& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+inline Lines ErasePasses(int count) {
+    Lines lines;
+    for (int pass = 0; pass < count; ++pass) {
+        lines.insert(lines.end(), {UNLOCK_LINE, "!ES"});
+    }
+    return lines;
+}

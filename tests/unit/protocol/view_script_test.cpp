@@ -96,17 +96,6 @@ TEST_F(ViewScriptTest, SecondPressWhileAnswerIsUnderWayRestartsTheCount) {
     EXPECT_EQ(ops.State().listedLineCount, 6);
 }
 
-TEST_F(ViewScriptTest, SilentDeviceLeavesTheListingWaiting) {
-    DeviceFaults silent;
-    silent.silent = true;
-    Connect(kStored, silent);
-    ops.OnViewScript();
-    host.Advance(kLongWait);
-    EXPECT_EQ(host.SentLines(), std::vector<std::string>{"!VS"});
-    EXPECT_EQ(ops.State().opState, Listing);
-    EXPECT_TRUE(host.messages.empty());
-}
-
 TEST_F(ViewScriptTest, ClosedPortDoesNothing) {
     Connect(kStored);
     host.portOpen = false;

@@ -12,18 +12,18 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-TEST(SimOptions, DefaultsAndEveryOption) {
+TEST(SimOptions, DefaultsEveryOptionAndStoredLinesInCommandLineOrder) {
     SimOptions defaults;
     std::string error;
     ASSERT_TRUE(ParseSimOptions({}, &defaults, &error)) << error;
     EXPECT_EQ(defaults.comNumber, 9);
     EXPECT_TRUE(defaults.storedLines.empty());
-    EXPECT_FALSE(defaults.help);
 
     SimOptions options;
-    const Args args = {"--com",   "30",      "--links-dir",  "/x/ports",       "--silent",
-                       "--split", "--crlf",  "--lower-case", "--noise",        "--long-lines",
-                       "--echo",  "--delay", "250",          "--wrong-answer", "4"};
+    const Args args = {"--com",   "30",       "--links-dir",  "/x/ports",       "--silent",
+                       "--split", "--crlf",   "--lower-case", "--noise",        "--long-lines",
+                       "--echo",  "--delay",  "250",          "--wrong-answer", "4",
+                       "--line",  "!TB 9600", "--demo",       "--line",         "!PA abc"};
     ASSERT_TRUE(ParseSimOptions(args, &options, &error)) << error;
     EXPECT_EQ(options.comNumber, 30);
     EXPECT_EQ(options.linksDir, "/x/ports");
@@ -32,18 +32,8 @@ TEST(SimOptions, DefaultsAndEveryOption) {
     EXPECT_TRUE(f.silent && f.splitAnswers && f.lfAfterCr && f.lowerCaseCodes && f.noise &&
                 f.overLongLines && f.echoOn);
     EXPECT_EQ(f.wrongAnswerAt, 4);
-}
-
-TEST(SimOptions, StoredLinesKeepTheirCommandLineOrder) {
-    SimOptions options;
-    std::string error;
-    ASSERT_TRUE(
-        ParseSimOptions({"--line", "!TB 9600", "--demo", "--line", "!PA abc"}, &options, &error))
-        << error;
-    std::vector<std::string> expected = {"!TB 9600"};
-    for (const std::string& line : DemoScript()) {
-        expected.push_back(line);
-    }
+    std::vector<std::string> expected = DemoScript();
+    expected.insert(expected.begin(), "!TB 9600");
     expected.push_back("!PA abc");
     EXPECT_EQ(options.storedLines, expected);
 }
@@ -66,21 +56,17 @@ INSTANTIATE_TEST_SUITE_P(
                     Args{"--wrong-answer"}, Args{"--line", ""}, Args{"--line", "!PA 1\r2"},
                     Args{"--links-dir", ""}, Args{"--script", "/nonexistent/quillbox/script.txt"}));
 
-TEST(SimScript, SkipsCommentsAndBlankLinesAndWindowsLineEnds) {
+TEST(SimOptions, ScriptSkipsCommentsAndBlankLinesAndNamesALineWithAControlCharacter) {
     std::istringstream in("# stored script\r\n!PA 10.1.0.1\r\n\n   \n!SO C 3000\n#!PP 1\n!SC A B");
     std::vector<std::string> lines;
     std::string error;
     ASSERT_TRUE(ReadScript(in, &lines, &error)) << error;
     EXPECT_EQ(lines, (std::vector<std::string>{"!PA 10.1.0.1", "!SO C 3000", "!SC A B"}));
-}
 
-TEST(SimScript, NamesTheLineWithAControlCharacter) {
-    std::istringstream in(
+    std::istringstream bad(
         "!PA 10.1.0.1\n!PP 14\x01"
         "70\n");
-    std::vector<std::string> lines;
-    std::string error;
-    EXPECT_FALSE(ReadScript(in, &lines, &error));
+    EXPECT_FALSE(ReadScript(bad, &lines, &error));
     EXPECT_NE(error.find("line 2"), std::string::npos) << error;
 }
 

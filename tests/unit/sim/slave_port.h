@@ -24,22 +24,20 @@ public:
         return write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
 
-    // Reads until `size` bytes have come or what came ends with `suffix`; gives up after a
-    // generous time-out (the result then shows what was missing).
-    std::string ReadUntil(const std::string& suffix, size_t size = SIZE_MAX,
-                          int timeoutMs = 10000) {
-        using Clock = std::chrono::steady_clock;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    // Reads until what came ends with `suffix`; gives up after a generous time-out (the
+    // result then shows what was missing).
+    std::string ReadUntil(const std::string& suffix) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         std::string got;
         char buffer[4096];
-        while (got.size() < size && !EndsWith(got, suffix)) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        while (got.size() < suffix.size() ||
+               got.compare(got.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             pollfd ready{fd, POLLIN, 0};
-            if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
-                break;
-            }
-            const ssize_t n = read(fd, buffer, sizeof buffer);
+            const ssize_t n = left.count() > 0 && poll(&ready, 1, int(left.count())) > 0
+                                  ? read(fd, buffer, sizeof buffer)
+                                  : 0;
             if (n <= 0) {
                 break;
             }
@@ -49,10 +47,4 @@ public:
     }
 
     const int fd;
-
-private:
-    static bool EndsWith(const std::string& text, const std::string& suffix) {
-        return !suffix.empty() && text.size() >= suffix.size() &&
-               text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-    }
 };

@@ -1,0 +1,243 @@
+// The whole program with its port open, measured from outside: a child process runs the real
+// main window (on the display QT_QPA_PLATFORM and DISPLAY name, offscreen without them) and
+// opens the simulated device's port; this process plays the device and reads the child's
+// counters from /proc (CPU time and context switches of every thread, read and write calls).
+//   1. idle: the device is silent for the period, the focus where the window left it after
+//      Open; the program should make no call at all.
+//   2. paced: the device sends setting lines at the pace of 115200 baud (one line at a time,
+//      at the moment its last byte would have arrived) for the period; every line must be
+//      logged.
+//   3. caret: silent again for half the period, with the focus in the Command edit as when the
+//      operator types there; its caret blinks at the desktop's cursor flash time.
+//
+//   ui_idle_bench [seconds per phase, default 10]
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "bench/bench_support.h"
+#include "bench/ui_bench_window.h"
+#include "ui/log_list_ctrl.h"
+
+namespace {
+
+constexpr double kBytesPerSecond = 115200.0 / 10.0;  // 8N1: ten bits a byte
+constexpr const char* kSettingLines[] = {
+    "!PA 192.168.0.10", "!PP 1470", "!SA 192.168.0.2", "!SO C 3000", "!TC 5", "!SC QBX01",
+    "!TB 115200",       "!TP 0",    "!TD 8",           "!TS 1",      "!FC 0"};
+constexpr int kSettleMs = 1000;
+constexpr int kReplyTimeoutMs = 30000;
+
+struct Pipes {
+    int toChild[2] = {-1, -1};
+    int toParent[2] = {-1, -1};
+};
+
+// Blocks for one line from `fd`, at most `timeoutMs`; "" on time-out or end.
+std::string ReadLine(int fd, int timeoutMs) {
+    std::string line;
+    char byte = 0;
+    pollfd readable{fd, POLLIN, 0};
+    while (poll(&readable, 1, timeoutMs) == 1 && read(fd, &byte, 1) == 1 && byte != '\n') {
+        line += byte;
+    }
+    return line;
+}
+
+void WriteText(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) {
+            return;
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+// The control that has the keyboard focus, by its object name and class.
+std::string FocusName() {
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr) {
+        return "nothing";
+    }
+    return focus->objectName().toStdString() + " (" + focus->metaObject()->className() + ")";
+}
+
+// The program: waits until the device is there, opens its port, reports "ready", and runs
+// until the parent closes its pipe; then reports the rows logged and the messages shown.
+int RunChild(int argc, char** argv, const DeviceTree& tree, const std::string& linkPath,
+             const Pipes& pipes) {
+    if (ReadLine(pipes.toChild[0], kReplyTimeoutMs) != "device") {
+        return 1;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    }
+    QApplication application(argc, argv);
+    BenchWindow bench(tree);
+    if (!bench.ShowAndOpen(linkPath)) {
+        WriteText(pipes.toParent[1], "failed\n");
+        return 1;
+    }
+    // The parent's requests: 'c' puts the focus in the Command edit; the end of the pipe quits.
+    QSocketNotifier requests(pipes.toChild[0], QSocketNotifier::Read);
+    QObject::connect(&requests, &QSocketNotifier::activated, &application, [&] {
+        char request = 0;
+        if (read(pipes.toChild[0], &request, 1) <= 0) {
+            QApplication::exit(0);
+        } else if (request == 'c') {
+            bench.Window().findChild<QWidget*>(QStringLiteral("ctl1007"))->setFocus();
+            WriteText(pipes.toParent[1], FocusName() + "\n");
+        }
+    });
+    WriteText(pipes.toParent[1], "ready " + FocusName() + "\n");
+    QApplication::exec();
+    WriteText(pipes.toParent[1], std::to_string(bench.Window().LogList().Model().rowCount()) + " " +
+                                     std::to_string(bench.Messages().size()) + "\n");
+    return 0;
+}
+
+void SleepUntil(const timespec& when) {
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr) != 0) {
+    }
+}
+
+timespec After(const timespec& start, double seconds) {
+    const long long ns = static_cast<long long>(seconds * 1e9);
+    timespec when = start;
+    when.tv_sec += static_cast<time_t>(ns / 1000000000LL);
+    when.tv_nsec += static_cast<long>(ns % 1000000000LL);
+    if (when.tv_nsec >= 1000000000L) {
+        when.tv_sec += 1;
+        when.tv_nsec -= 1000000000L;
+    }
+    return when;
+}
+
+// Sends setting lines one by one, each when its last byte would have arrived at 115200 baud,
+// for `seconds`; returns the number of lines sent.
+int SendPaced(PtyHost& device, int seconds) {
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    double sentBytes = 0;
+    int lines = 0;
+    while (sentBytes / kBytesPerSecond < seconds) {
+        const std::string line = std::string(kSettingLines[lines % 11]) + "\r";
+        sentBytes += static_cast<double>(line.size());
+        SleepUntil(After(start, sentBytes / kBytesPerSecond));
+        device.Inject(line);
+        ++lines;
+    }
+    return lines;
+}
+
+void Report(const char* phase, const ProcessCounters& used, int seconds) {
+    const double corePercent = static_cast<double>(used.cpuNs) / (seconds * 1e9) * 100.0;
+    std::printf(
+        "%-6s %2d s: CPU %.3f ms (%.3f%% of a core), context switches %lld voluntary + %lld "
+        "involuntary (%.1f wake-ups/s), read/write calls %lld/%lld\n",
+        phase, seconds, static_cast<double>(used.cpuNs) / 1e6, corePercent, used.voluntarySwitches,
+        used.involuntarySwitches, static_cast<double>(used.voluntarySwitches) / seconds,
+        used.readCalls, used.writeCalls);
+    const std::string name = phase;
+    PrintResult(name + "_cpu", corePercent, "%core");
+    PrintResult(name + "_wakeups", static_cast<double>(used.voluntarySwitches) / seconds, "/s");
+    if (name == "idle") {
+        PrintResult("idle_syscalls", static_cast<double>(used.readCalls + used.writeCalls),
+                    "calls");
+    }
+}
+
+// The device and the measurements, while the child runs the program.
+int RunParent(pid_t child, const DeviceTree& tree, const Pipes& pipes, int seconds) {
+    BenchDevice device(tree);
+    if (!device.Start()) {
+        return 1;
+    }
+    WriteText(pipes.toChild[1], "device\n");
+    const std::string ready = ReadLine(pipes.toParent[0], kReplyTimeoutMs);
+    if (ready.rfind("ready ", 0) != 0) {
+        std::fprintf(stderr, "the program did not open the port\n");
+        return 1;
+    }
+    std::printf("port open, focus on %s\n", ready.substr(6).c_str());
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+
+    ProcessCounters before = SampleProcess(child);
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    Report("idle", SampleProcess(child) - before, seconds);
+
+    before = SampleProcess(child);
+    const int lines = SendPaced(device.Host(), seconds);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the last line's handling
+    Report("paced", SampleProcess(child) - before, seconds);
+
+    WriteText(pipes.toChild[1], "c");
+    std::printf("focus on %s\n", ReadLine(pipes.toParent[0], kReplyTimeoutMs).c_str());
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+    const int caretSeconds = std::max(1, seconds / 2);
+    before = SampleProcess(child);
+    std::this_thread::sleep_for(std::chrono::seconds(caretSeconds));
+    Report("caret", SampleProcess(child) - before, caretSeconds);
+
+    close(pipes.toChild[1]);
+    const std::string result = ReadLine(pipes.toParent[0], kReplyTimeoutMs);
+    int rows = -1;
+    int messages = -1;
+    if (std::sscanf(result.c_str(), "%d %d", &rows, &messages) != 2) {
+        std::fprintf(stderr, "no answer from the program\n");
+        return 1;
+    }
+    std::printf("paced lines sent %d, rows logged %d, messages %d\n", lines, rows, messages);
+    return rows == lines && messages == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    std::printf("command: QT_QPA_PLATFORM=%s %s %d\n",
+                qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+                    ? "(xcb with DISPLAY, else offscreen)"
+                    : qgetenv("QT_QPA_PLATFORM").constData(),
+                argv[0], seconds);
+    std::fflush(stdout);
+    DeviceTree tree;
+    Pipes pipes;
+    if (!tree.IsValid() || pipe(pipes.toChild) != 0 || pipe(pipes.toParent) != 0) {
+        std::perror("setting up");
+        return 1;
+    }
+    const std::string linkPath = BenchDevice::LinkPath(tree);
+    const pid_t child = fork();
+    if (child < 0) {
+        std::perror("fork");
+        return 1;
+    }
+    if (child == 0) {
+        close(pipes.toChild[1]);
+        close(pipes.toParent[0]);
+        _exit(RunChild(argc, argv, tree, linkPath, pipes));
+    }
+    close(pipes.toChild[0]);
+    close(pipes.toParent[1]);
+    const int result = RunParent(child, tree, pipes, seconds);
+    if (result != 0) {
+        kill(child, SIGTERM);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return result;
+}
