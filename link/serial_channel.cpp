@@ -143,6 +143,9 @@ int CSCom::OpenPort(uint16_t portNumber, SerialSettings settings) {
         std::lock_guard<std::mutex> lock(ioMutex);
         portFd = fd;
         openPath = path;
+        // The worker may be on its way to read after a wait that began with the port closed:
+        // a close from now on races it, as after a wait that saw the port open.
+        waitSawOpen = waitSawOpen || workerWaits;
     }
     tcflush(fd, TCIOFLUSH);  // nothing received or queued before the open survives
     int error = ApplySettings(fd, settings);
@@ -371,6 +374,7 @@ void CSCom::WaitForInput() {
     int fd = -1;
     {
         std::lock_guard<std::mutex> lock(ioMutex);
+        workerWaits = true;
         waitSawOpen = portFd >= 0 && portOpen.load() == 1 && !closing && !lineLost.load();
         if (waitSawOpen) {
             fd = portFd;

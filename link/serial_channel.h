@@ -34,8 +34,9 @@ public:
     // Zero-fills `capacity` bytes of `buffer`, then takes at most `capacity` bytes that have
     // already arrived without waiting. 0 when nothing was waiting or on failure. A read
     // failure is shown once; one that will not go away (hang-up, unplugged) sets LineLost()
-    // and later calls return 0 silently. A close since the last WaitForInput began with the
-    // port open raced the worker and is not a misuse: it returns 0 without a message.
+    // and later calls return 0 silently. Once the worker waits, a close of a port that was
+    // open when the last WaitForInput began, or was opened since, raced the worker and is not
+    // a misuse: it returns 0 without a message.
     int ReadPort(char* buffer, int capacity);
     // Writes in one call, giving up after 500 ms in all; the count actually written.
     int WritePort(const char* data, int length);
@@ -67,7 +68,8 @@ private:
     int wakeFdError = 0;        // why it could not be created
     int portPollers = 0;        // WaitForInput calls polling portFd right now
     bool closing = false;       // ClosePort is waiting for the pollers to let go
-    bool waitSawOpen = false;   // the last WaitForInput began with the port open
+    bool workerWaits = false;   // a WaitForInput has begun: the worker does the reading
+    bool waitSawOpen = false;   // the port was open when the last WaitForInput began, or since
     bool readableSeen = false;  // the last WaitForInput saw the port readable
     bool hangUpSeen = false;    // poll reported a hang-up or an error on the port
     bool readFailing = false;   // the last read failed; its message has been shown

@@ -9,21 +9,44 @@
 namespace {
 
 constexpr int kReadSize = LINE_BUFFER_SIZE;
-// A read of kReadSize bytes completes at most kReadSize lines, and every read's lines are
-// handed off before the next read, so the batch never needs more room.
-constexpr int kBatchCapacity = kReadSize;
+// Room for the lines of many reads: a device that sends without a pause is still handed over
+// in slices of this size, so that the window shows what arrives while it arrives.
+constexpr size_t kBatchBytes = 128 * static_cast<size_t>(kReadSize);
 
-// The complete lines of one read, handed to the user-interface thread together.
-struct LineBatch {
-    char lines[kBatchCapacity][LINE_BUFFER_SIZE];
-    int count = 0;
+// Complete lines of consecutive reads, each stored with its NUL, handed over together.
+class LineBatch {
+public:
+    // Whether the lines that one more read can complete are sure to fit: the read's own
+    // bytes, plus at most one line buffer begun by earlier reads.
+    bool HasRoomForRead() const { return used + kReadSize + LINE_BUFFER_SIZE <= kBatchBytes; }
+    bool Empty() const { return count == 0; }
 
     void Add(const char* line) {
         const size_t length = strnlen(line, LINE_BUFFER_SIZE - 1);
-        std::memcpy(lines[count], line, length);
-        lines[count][length] = '\0';
+        std::memcpy(text + used, line, length);
+        text[used + length] = '\0';
+        used += length + 1;
         ++count;
     }
+
+    template <typename Visit>
+    void ForEach(const Visit& visit) const {
+        const char* line = text;
+        for (int i = 0; i < count; ++i) {
+            visit(line);
+            line += std::strlen(line) + 1;
+        }
+    }
+
+    void Clear() {
+        used = 0;
+        count = 0;
+    }
+
+private:
+    char text[kBatchBytes];
+    size_t used = 0;
+    int count = 0;
 };
 
 class ReceiveWorker {
@@ -50,38 +73,47 @@ int ReceiveWorker::Run() {
         if (!port.LineLost()) {
             lostReported = false;  // a new open, a new line to lose
         }
+        // Reads follow only a wait that began with the port open, so that the channel takes a
+        // close during them for the race it is. The wait after an open returns at once when
+        // bytes are waiting.
+        const bool openBeforeWait = port.portOpen.load() == 1;
         port.WaitForInput();
-        if (port.portOpen.load() == 1 && context.stopWorker.load() == 0 && !ReadAvailable()) {
+        if (openBeforeWait && port.portOpen.load() == 1 && context.stopWorker.load() == 0 &&
+            !ReadAvailable()) {
             break;
         }
     }
     return 0;
 }
 
-// Reads until the port has nothing more; false when the program is stopping.
+// Reads until the port has nothing more (a read returns less than a full buffer) and hands
+// the lines of all those reads over at once, in order: one hand-off for a burst instead of
+// one per read. False when the program is stopping.
 bool ReceiveWorker::ReadAvailable() {
     CSCom& port = context.serialPort;
-    int n = 0;
-    do {
-        if (port.portOpen.load() != 1) {
-            return true;
+    int n = kReadSize;
+    while (n == kReadSize && port.portOpen.load() == 1) {
+        if (!batch->HasRoomForRead() && !HandOffLines()) {
+            return false;
         }
         n = port.ReadPort(readBuffer, kReadSize);
         assembler.Feed(readBuffer, n, addLine);
-        if (batch->count > 0 && !HandOffLines()) {
-            return false;
-        }
-    } while (n == kReadSize);
+    }
+    if (!HandOffLines()) {
+        return false;
+    }
+    // Reads that a close ended, or that found bytes, have nothing to report.
     return n != 0 || !port.LineLost() || ReportLostOnce();
 }
 
 bool ReceiveWorker::HandOffLines() {
+    if (batch->Empty()) {
+        return true;
+    }
     const bool ran = context.handoff.RunOnUiThread([this] {
-        for (int i = 0; i < batch->count; ++i) {
-            context.owner.OnLineReceived(batch->lines[i]);
-        }
+        batch->ForEach([this](const char* line) { context.owner.OnLineReceived(line); });
     });
-    batch->count = 0;
+    batch->Clear();
     return ran;
 }
 

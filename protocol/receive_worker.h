@@ -27,7 +27,7 @@ struct ReceiveContext {
 
 // The receive worker's thread procedure: sleeps in poll() while the port is closed or silent,
 // reads at most 128 bytes at a time, joins them into lines (CR ends a line, LF is dropped, a
-// line keeps at most 127 bytes) and hands the complete lines of each read to the owner in
-// one hand-off, in order. An incomplete line is kept across reads and across close and
+// line keeps at most 127 bytes) and hands the complete lines of consecutive full reads to the
+// owner in one hand-off, in order. An incomplete line is kept across reads and across close and
 // reopen. Returns 0 once stopWorker is 1 (set it, then call serialPort.Wake()).
 int ReceiveThreadProc(ReceiveContext* context);

@@ -3,6 +3,14 @@
 ScriptOperations::ScriptOperations(OperationHost& host) : host(host) {}
 
 void ScriptOperations::OnTimer(int timerId) {
+    // The port was closed or unplugged while the step waited: the line cannot go out, and
+    // the closing or the lost line has been reported already.
+    if (!host.PortIsOpen()) {
+        state.opState = Idle;
+        state.writeMode = 0;
+        followUpPending = 0;
+        return;
+    }
     switch (timerId) {
         case TIMER_STEP:
             OnStepTimer();

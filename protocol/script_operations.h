@@ -21,7 +21,8 @@ public:
     void OnSend();
     void OnEcho();
 
-    // A one-shot timer fired (TIMER_STEP, TIMER_WRITE_STEP or TIMER_ERASE_STEP).
+    // A one-shot timer fired (TIMER_STEP, TIMER_WRITE_STEP or TIMER_ERASE_STEP). With the
+    // port closed or lost meanwhile, the operation ends there without sending anything.
     void OnTimer(int timerId);
 
     // A complete line from the receive worker.
@@ -50,6 +51,8 @@ private:
     int followUpPending = 0;
     int eraseAllMode = 0;
 
+    // Clears the log and sends "!VS" after the step delay; the flags say what its end leads to.
+    void StartListing();
     // The listing that begins Write Script and Erase All Script; its end leads on by the flags.
     void StartListingWithFollowUp(int eraseAll, int write);
     // Arms the step timer for the first step of an erase pass or a write sequence.

@@ -5,6 +5,14 @@ void ScriptOperations::OnViewScript() {
     if (!host.PortIsOpen()) {
         return;
     }
+    // A listing of its own: a write or erase left waiting (a silent device) ends here, so
+    // that this listing fills the fields and leads to nothing else.
+    followUpPending = 0;
+    state.writeMode = 0;
+    StartListing();
+}
+
+void ScriptOperations::StartListing() {
     host.ClearLog();
     host.KillTimer(TIMER_STEP);
     state.listedLineCount = 0;
@@ -18,7 +26,7 @@ void ScriptOperations::StartListingWithFollowUp(int eraseAll, int write) {
     followUpPending = 1;
     eraseAllMode = eraseAll;
     state.writeMode = write;
-    OnViewScript();
+    StartListing();
 }
 
 void ScriptOperations::StartSteps(OpState stepState, int& step) {

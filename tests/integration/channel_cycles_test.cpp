@@ -94,7 +94,7 @@ TEST_F(ChannelCycles, OpenCloseWhileTheDeviceFloodsLosesNothingAndLeaksNothing) 
         Bystander bystander;
         for (int cycle = 0; cycle < kCycles; ++cycle) {
             ASSERT_EQ(worker.OpenLikeOwner(kPort), 1) << "cycle " << cycle;
-            ASSERT_TRUE(worker.WaitForLines(worker.Lines().size() + 1)) << "cycle " << cycle;
+            ASSERT_TRUE(worker.WaitForLines(worker.LineCount() + 1)) << "cycle " << cycle;
             worker.CloseLikeOwner();
             ASSERT_EQ(port.portOpen.load(), 0);
         }

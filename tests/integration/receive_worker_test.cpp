@@ -55,7 +55,7 @@ TEST_F(ReceiveWorkerTest, BurstOfLinesArrivesInOrderInsideHandoffs) {
 
 TEST_F(ReceiveWorkerTest, LineSplitOverTwoReadsIsJoined) {
     SendPartialAndWaitTaken("!TB 96");
-    EXPECT_EQ(worker.Lines().size(), 1u);
+    EXPECT_EQ(worker.LineCount(), 1u);
     pty.Send("00\r");
     ASSERT_TRUE(worker.WaitForLines(2));
     EXPECT_EQ(worker.Lines(), (Lines{kMarker, "!TB 9600"}));

@@ -49,10 +49,16 @@ TEST_P(SimulatorExchange, ListingArrivesLineByLineWhateverTheWireShape) {
     EXPECT_EQ(sink.Count(), 0u);
 }
 
-// Plain, split answers, LF after CR, noise, and all of them at once.
 INSTANTIATE_TEST_SUITE_P(Wire, SimulatorExchange,
                          ::testing::Values(Faults(false, false, false), Faults(true, false, false),
                                            Faults(false, true, false), Faults(false, false, true),
-                                           Faults(true, true, true)));
+                                           Faults(true, true, true)),
+                         [](const ::testing::TestParamInfo<DeviceFaults>& info) {
+                             const DeviceFaults& f = info.param;
+                             const std::string name = std::string(f.splitAnswers ? "Split" : "") +
+                                                      (f.lfAfterCr ? "LfAfterCr" : "") +
+                                                      (f.noise ? "Noise" : "");
+                             return name.empty() ? std::string("Plain") : name;
+                         });
 
 }  // namespace

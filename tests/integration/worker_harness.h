@@ -74,6 +74,10 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         return lines;
     }
+    size_t LineCount() const {
+        std::lock_guard<std::mutex> lock(mutex);
+        return lines.size();
+    }
     int PortLostCount() const {
         std::lock_guard<std::mutex> lock(mutex);
         return portLost;

@@ -1,4 +1,5 @@
-// The disclaimer dialog, driven through its controls on the offscreen platform.
+// The disclaimer dialog, driven through its controls on the offscreen platform, and the
+// stream-in reader that hands the disclaimer fragments to its view.
 #include "resources/disclaimers/disclaimer_fragments.h"
 #include "resources/string_table.h"
 #include "ui/agreement_dlg.h"
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <cstring>
 
 namespace {
 
@@ -94,6 +96,9 @@ private slots:
     void declineAsksAndEndsOnlyOnYes();
     void defaultQuestionIsAYesNoWarning();
     void doModalReportsAcceptAndDecline();
+    void handsOutTheWholeListWithinTheBuffer_data();
+    void handsOutTheWholeListWithinTheBuffer();
+    void badRequestsAndEmptyFragments();
 };
 
 void TestAgreementDlg::opensWithEntriesCaptionsAndText_data() {
@@ -261,6 +266,58 @@ void TestAgreementDlg::doModalReportsAcceptAndDecline() {
     declining.askYesNo = [](QWidget*, const QString&, const QString&) { return true; };
     QTimer::singleShot(0, [&] { QTest::keyClick(&declining, Qt::Key_Escape); });
     QCOMPARE(declining.DoModal(), CAgreementDlg::IDCANCEL);
+}
+
+void TestAgreementDlg::handsOutTheWholeListWithinTheBuffer_data() {
+    QTest::addColumn<int>("capacity");
+    for (int capacity : {1, 7, 343, 344, 4096}) {
+        QTest::newRow(qPrintable(QString::number(capacity))) << capacity;
+    }
+}
+
+// A buffer that holds any fragment gets exactly one fragment per request; a smaller one gets
+// each fragment in pieces, and nothing is ever written past its end.
+void TestAgreementDlg::handsOutTheWholeListWithinTheBuffer() {
+    QFETCH(int, capacity);
+    DisclaimerStream stream;
+    stream.fragments = DisclaimerFragments(DISCLAIMER_KOREAN);
+    QByteArray buffer(capacity + 8, '#');
+    QByteArray expected;
+    QByteArray streamed;
+    int requests = 0;
+    for (const char* const* f = koreanDisclaimer; *f != nullptr; ++f) {
+        expected += *f;
+    }
+    for (int count; (count = readDisclaimerChunk(stream, buffer.data(), capacity)) > 0;) {
+        QVERIFY(count <= capacity);
+        QCOMPARE(buffer.mid(capacity), QByteArray(8, '#'));
+        if (capacity >= 344) {
+            QCOMPARE(count, int(std::strlen(koreanDisclaimer[requests])));
+            QCOMPARE(stream.disclaimerReadPos, requests + 1);
+        }
+        streamed.append(buffer.constData(), count);
+        ++requests;
+    }
+    QCOMPARE(streamed, expected);
+    QCOMPARE(readDisclaimerChunk(stream, buffer.data(), capacity), 0);
+}
+
+void TestAgreementDlg::badRequestsAndEmptyFragments() {
+    QCOMPARE(DisclaimerFragments(3), nullptr);
+    const char* const withEmpty[] = {"{\\rtf1 ", "", "x}", nullptr};
+    DisclaimerStream stream;
+    stream.fragments = withEmpty;
+    char buffer[16];
+    QCOMPARE(readDisclaimerChunk(stream, buffer, 0), 0);
+    QCOMPARE(readDisclaimerChunk(stream, nullptr, 16), 0);
+    QCOMPARE(stream.disclaimerReadPos, 0);
+    QCOMPARE(readDisclaimerChunk(stream, buffer, 16), 7);
+    // An empty fragment does not end the stream early.
+    QCOMPARE(readDisclaimerChunk(stream, buffer, 16), 2);
+    QCOMPARE(QByteArray(buffer, 2), QByteArray("x}"));
+    QCOMPARE(readDisclaimerChunk(stream, buffer, 16), 0);
+    DisclaimerStream none;
+    QCOMPARE(readDisclaimerChunk(none, buffer, 16), 0);
 }
 
 QTEST_MAIN(TestAgreementDlg)

@@ -8,14 +8,9 @@ namespace {
 
 const Lines kTwoStored = {"!PA 192.168.0.10", "!PP 5000"};
 
-DeviceFaults Silent() {
+DeviceFaults With(bool DeviceFaults::*knob) {
     DeviceFaults faults;
-    faults.silent = true;
-    return faults;
-}
-DeviceFaults Echo() {
-    DeviceFaults faults;
-    faults.echoOn = true;
+    faults.*knob = true;
     return faults;
 }
 DeviceFaults WrongAnswerAt(int command) {
@@ -68,6 +63,8 @@ TEST_P(DeviceFaultSequence, SendsWhatTheDeviceAnswersAllowAndShowsAtMostOneMessa
     EXPECT_EQ(FormatDotted(host.GetAddress(AddressField::Host)), "1.1.1.1");
 }
 
+const DeviceFaults kSilent = With(&DeviceFaults::silent);
+const DeviceFaults kEcho = With(&DeviceFaults::echoOn);
 const auto kView = &ScriptOperations::OnViewScript;
 const auto kWrite = &ScriptOperations::OnWriteScript;
 const auto kErase = &ScriptOperations::OnEraseAllScript;
@@ -75,32 +72,21 @@ const auto kErase = &ScriptOperations::OnEraseAllScript;
 INSTANTIATE_TEST_SUITE_P(
     Faults, DeviceFaultSequence,
     ::testing::Values(
-        FaultCase{"SilentView", kView, kThreeStored, Silent(), {"!VS"}, 0, Listing, 3},
-        FaultCase{"SilentWrite", kWrite, kThreeStored, Silent(), {"!VS"}, 0, Listing, 3},
-        FaultCase{"SilentErase", kErase, kThreeStored, Silent(), {"!VS"}, 0, Listing, 3},
-        FaultCase{"EchoWrite", kWrite, kTwoStored, Echo(),
+        FaultCase{"SilentView", kView, kThreeStored, kSilent, Lines{"!VS"}, 0, Listing, 3},
+        FaultCase{"SilentWrite", kWrite, kThreeStored, kSilent, Lines{"!VS"}, 0, Listing, 3},
+        FaultCase{"SilentErase", kErase, kThreeStored, kSilent, Lines{"!VS"}, 0, Listing, 3},
+        FaultCase{"EchoWrite", kWrite, kTwoStored, kEcho,
                   Join({{"!VS"}, ErasePasses(3), {UNLOCK_LINE}, kStartValueLines}), IDS_ALL_WRITTEN,
                   Idle, kStartValueLines.size()},
-        FaultCase{"EchoErase", kErase, kTwoStored, Echo(), Join({{"!VS"}, ErasePasses(3), {"!VS"}}),
+        FaultCase{"EchoErase", kErase, kTwoStored, kEcho, Join({{"!VS"}, ErasePasses(3), {"!VS"}}),
                   IDS_ALL_DELETED, Idle, 0},
-        FaultCase{"WriteRefusedAtUnlock",
-                  kWrite,
-                  {},
-                  WrongAnswerAt(1),
-                  {"!VS", UNLOCK_LINE},
-                  IDS_RS232_ERROR,
-                  Failed,
-                  0},
+        FaultCase{"WriteRefusedAtUnlock", kWrite, Lines{}, WrongAnswerAt(1),
+                  Lines{"!VS", UNLOCK_LINE}, IDS_RS232_ERROR, Failed, 0},
         FaultCase{"WriteRefusedMidErase", kWrite, kThreeStored, WrongAnswerAt(2),
                   Join({{"!VS"}, ErasePasses(1)}), IDS_RS232_ERROR, Failed, 3},
-        FaultCase{"WriteRefusedMidWrite",
-                  kWrite,
-                  {},
-                  WrongAnswerAt(3),
-                  {"!VS", UNLOCK_LINE, "!WS !PA 10.1.0.1", "!WS !PP 1470"},
-                  IDS_RS232_ERROR,
-                  Failed,
-                  1},
+        FaultCase{"WriteRefusedMidWrite", kWrite, Lines{}, WrongAnswerAt(3),
+                  Lines{"!VS", UNLOCK_LINE, "!WS !PA 10.1.0.1", "!WS !PP 1470"}, IDS_RS232_ERROR,
+                  Failed, 1},
         FaultCase{"EraseRefusedMidErase", kErase, kThreeStored, WrongAnswerAt(4),
                   Join({{"!VS"}, ErasePasses(2)}), IDS_RS232_ERROR, Failed, 2}),
     [](const auto& info) { return std::string(info.param.name); });
