@@ -2,7 +2,6 @@
 
 #include <sys/types.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 

@@ -91,6 +91,10 @@ void CLogListCtrl::HoldRepaint() {
 void CLogListCtrl::EndFrame() {
     // A modal box that a pass opens lets frames end before the pass does.
     ScrollToNewest();
+    if (pointerCheckPending) {
+        pointerCheckPending = false;
+        QTableView::verticalScrollbarValueChanged(verticalScrollBar()->value());
+    }
     viewport()->setUpdatesEnabled(true);  // each repaints itself whole
     verticalScrollBar()->setUpdatesEnabled(true);
 }
@@ -105,6 +109,17 @@ void CLogListCtrl::KeepNewestInView(int maximum) {
         bar->setValue(maximum);
     }
     bottom = maximum;
+}
+
+// After a scroll the view finds the row under the pointer again, asking the windowing system
+// where the pointer is: a round trip for every new row of a burst. Within a frame nothing is
+// painted, so once before the frame's repaint is enough.
+void CLogListCtrl::verticalScrollbarValueChanged(int value) {
+    if (frameTimer.isActive()) {
+        pointerCheckPending = true;
+        return;
+    }
+    QTableView::verticalScrollbarValueChanged(value);
 }
 
 // The newest row is the last one; at the bottom of the scroll range it is whole. The range

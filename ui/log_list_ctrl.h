@@ -17,7 +17,7 @@ class CLogListCtrl : public QTableView {
     Q_OBJECT
 
 public:
-    static constexpr int kFrameMs = 33;
+    static constexpr int kFrameMs = 50;
 
     explicit CLogListCtrl(QWidget* parent = nullptr);
 
@@ -34,12 +34,16 @@ public:
 
     const LogModel& Model() const { return model; }
 
+protected:
+    void verticalScrollbarValueChanged(int value) override;
+
 private:
     LogModel model;
     QTimer frameTimer;
     bool scrollPending = false;
-    bool followNewest = false;  // the newest row was added with auto scroll
-    int bottom = 0;             // the end of the scroll range as last laid out
+    bool followNewest = false;         // the newest row was added with auto scroll
+    bool pointerCheckPending = false;  // scrolled during the frame
+    int bottom = 0;                    // the end of the scroll range as last laid out
 
     void HoldRepaint();
     void EndFrame();
