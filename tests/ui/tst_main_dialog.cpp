@@ -17,14 +17,6 @@
 
 namespace {
 
-QStringList Items(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i) {
-        items << combo->itemText(i);
-    }
-    return items;
-}
-
 QString Caption(const QWidget* control) {
     if (auto* label = qobject_cast<const QLabel*>(control)) {
         return label->text();
@@ -60,14 +52,15 @@ void MainDialogTest::startState() {
     QCOMPARE(f.ShownSettings(),
              (QStringList{"10.1.0.1", "1470", "", "", "", "", "115200", "NONE", "8", "1", "NONE"}));
     QCOMPARE(f.Control<QLineEdit>(1007)->text(), QString());
-    QCOMPARE(Items(f.Control<QComboBox>(1012)), (QStringList{"600", "1200", "2400", "4800", "9600",
-                                                             "19200", "38400", "57600", "115200"}));
-    QCOMPARE(Items(f.Control<QComboBox>(1024)), (QStringList{"NONE", "EVEN", "ODD"}));
-    QCOMPARE(Items(f.Control<QComboBox>(1026)), (QStringList{"7", "8"}));
-    QCOMPARE(Items(f.Control<QComboBox>(1028)), (QStringList{"1", "2"}));
-    QCOMPARE(Items(f.Control<QComboBox>(1018)), (QStringList{"NONE", "RTS/CTS"}));
+    QCOMPARE(
+        ComboItems(f.Control<QComboBox>(1012)),
+        (QStringList{"600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}));
+    QCOMPARE(ComboItems(f.Control<QComboBox>(1024)), (QStringList{"NONE", "EVEN", "ODD"}));
+    QCOMPARE(ComboItems(f.Control<QComboBox>(1026)), (QStringList{"7", "8"}));
+    QCOMPARE(ComboItems(f.Control<QComboBox>(1028)), (QStringList{"1", "2"}));
+    QCOMPARE(ComboItems(f.Control<QComboBox>(1018)), (QStringList{"NONE", "RTS/CTS"}));
     // Discovery replaced the template's COM1..COM10 by the one simulated port.
-    QCOMPARE(Items(f.Control<QComboBox>(1000)), QStringList{"COM3"});
+    QCOMPARE(ComboItems(f.Control<QComboBox>(1000)), QStringList{"COM3"});
     QCOMPARE(f.Control<QComboBox>(1000)->currentIndex(), 0);
     QVERIFY(f.Control<QCheckBox>(1013)->isChecked());
     QCOMPARE(window.LogList().Model().rowCount(), 0);

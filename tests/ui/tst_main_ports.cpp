@@ -8,14 +8,6 @@
 
 namespace {
 
-QStringList Items(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i) {
-        items << combo->itemText(i);
-    }
-    return items;
-}
-
 // Moves the focus away from the port list and back, as a click on it does.
 void FocusPortList(MainWindowFixture& f) {
     f.Control(1004)->setFocus();
@@ -39,7 +31,7 @@ void MainPortsTest::portListSortedWithTooltipsRefilledOnFocus() {
     }
     CVDMR30QuillboxDlg& window = f.Create();
     auto* combo = f.Control<QComboBox>(1000);
-    QCOMPARE(Items(combo), (QStringList{"COM1", "COM3", "COM12"}));
+    QCOMPARE(ComboItems(combo), (QStringList{"COM1", "COM3", "COM12"}));
     QCOMPARE(combo->currentIndex(), 0);
     QCOMPARE(window.PortCount(), 3);
     for (int i = 0; i < combo->count(); ++i) {
@@ -49,14 +41,14 @@ void MainPortsTest::portListSortedWithTooltipsRefilledOnFocus() {
     QVERIFY(f.Show());
     combo->setCurrentIndex(1);
     FocusPortList(f);
-    QCOMPARE(Items(combo), (QStringList{"COM1", "COM3", "COM12"}));
+    QCOMPARE(ComboItems(combo), (QStringList{"COM1", "COM3", "COM12"}));
     QCOMPARE(combo->currentText(), QStringLiteral("COM3"));
 
     // A new device appears only when the list is refilled, at the next focus.
     QVERIFY(f.AddDevice(7));
     QCOMPARE(combo->count(), 3);
     FocusPortList(f);
-    QCOMPARE(Items(combo), (QStringList{"COM1", "COM3", "COM7", "COM12"}));
+    QCOMPARE(ComboItems(combo), (QStringList{"COM1", "COM3", "COM7", "COM12"}));
     QCOMPARE(combo->currentIndex(), 1);
 
     // Fewer ports than the noted position: the first entry stays selected.
@@ -64,7 +56,7 @@ void MainPortsTest::portListSortedWithTooltipsRefilledOnFocus() {
         f.ports.Remove(com);
     }
     FocusPortList(f);
-    QCOMPARE(Items(combo), QStringList{"COM7"});
+    QCOMPARE(ComboItems(combo), QStringList{"COM7"});
     QCOMPARE(combo->currentText(), QStringLiteral("COM7"));
 }
 
@@ -86,7 +78,7 @@ void MainPortsTest::noPortFound() {
     // Showing the window gives the list the focus, which searches again.
     QVERIFY(f.AddDevice(5));
     QVERIFY(f.Show());
-    QTRY_COMPARE(Items(combo), QStringList{"COM5"});
+    QTRY_COMPARE(ComboItems(combo), QStringList{"COM5"});
     QVERIFY(combo->isEnabled());
 }
 

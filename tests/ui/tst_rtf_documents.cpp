@@ -1,6 +1,7 @@
 // The RTF reader on the three disclaimer documents compiled into the program.
 #include "resources/disclaimers/disclaimer_fragments.h"
 #include "ui/rtf_reader.h"
+#include "ui_test_support.h"
 
 #include <QTest>
 #include <QTextBlock>
@@ -15,17 +16,6 @@ QByteArray Concatenate(const char* const* fragments) {
         document += *fragments;
     }
     return document;
-}
-
-// Reads `rtf` in pieces of `chunk` bytes (all at once for 0).
-void Read(QTextDocument& document, const QByteArray& rtf, int chunk = 0) {
-    RtfReader reader(document);
-    const int size = int(rtf.size());
-    const int step = chunk > 0 ? chunk : qMax(1, size);
-    for (int pos = 0; pos < size; pos += step) {
-        reader.Feed(rtf.constData() + pos, qMin(step, size - pos));
-    }
-    reader.Finish();
 }
 
 QList<QTextBlock> Blocks(const QTextDocument& document) {
@@ -123,7 +113,7 @@ void TestRtfDocuments::textIsDecodedAndSkippedGroupsStayHidden() {
     QFETCH(QByteArray, rtf);
     QFETCH(QStringList, expected);
     QTextDocument document;
-    Read(document, rtf);
+    ReadRtf(document, rtf);
     // The raw text keeps the no-break spaces that the plain text turns into blanks.
     const QString text = document.toRawText();
     for (const QString& phrase : expected) {
@@ -141,7 +131,7 @@ void TestRtfDocuments::titleListAndParagraphsKeepTheirFormats() {
     QFETCH(QString, firstBody);
     QFETCH(QString, afterList);
     QTextDocument document;
-    Read(document, rtf);
+    ReadRtf(document, rtf);
     const QTextBlock first = document.begin();
     QCOMPARE(first.text(), title);
     QCOMPARE(first.blockFormat().alignment(), Qt::AlignHCenter);
@@ -189,10 +179,10 @@ void TestRtfDocuments::titleListAndParagraphsKeepTheirFormats() {
 void TestRtfDocuments::readingInPiecesGivesTheSameDocument() {
     QFETCH(QByteArray, rtf);
     QTextDocument whole;
-    Read(whole, rtf);
+    ReadRtf(whole, rtf);
     for (int chunk : {1, 2, 3, 7, 344}) {
         QTextDocument pieces;
-        Read(pieces, rtf, chunk);
+        ReadRtf(pieces, rtf, chunk);
         QCOMPARE(pieces.toPlainText(), whole.toPlainText());
         QCOMPARE(pieces.toHtml(), whole.toHtml());
     }

@@ -1,6 +1,7 @@
 // The RTF reader on small documents: one feature at a time, and malformed or hostile input,
 // on which it must neither crash nor hang, must stay within bounds, and keeps what can be read.
 #include "ui/rtf_reader.h"
+#include "ui_test_support.h"
 
 #include <QTest>
 #include <QTextBlock>
@@ -9,20 +10,9 @@
 
 namespace {
 
-// Reads `rtf` in pieces of `chunk` bytes (all at once for 0).
-void Read(QTextDocument& document, const QByteArray& rtf, int chunk = 0) {
-    RtfReader reader(document);
-    const int size = int(rtf.size());
-    const int step = chunk > 0 ? chunk : qMax(1, size);
-    for (int pos = 0; pos < size; pos += step) {
-        reader.Feed(rtf.constData() + pos, qMin(step, size - pos));
-    }
-    reader.Finish();
-}
-
 QString RawText(const QByteArray& rtf, int chunk = 0) {
     QTextDocument document;
-    Read(document, rtf, chunk);
+    ReadRtf(document, rtf, chunk);
     return document.toRawText();
 }
 
@@ -170,7 +160,7 @@ void TestRtfReader::textIsDecoded() {
 
 void TestRtfReader::fontNamesAreDecodedInTheirCharset() {
     QTextDocument document;
-    Read(document, "{\\rtf1 " + kFonts + "\\f1 x\\f0 y}");
+    ReadRtf(document, "{\\rtf1 " + kFonts + "\\f1 x\\f0 y}");
     QCOMPARE(FormatOf(document, QStringLiteral("x")).fontFamilies().toStringList().value(0),
              QStringLiteral("굴림"));
     const QStringList western =
@@ -180,10 +170,10 @@ void TestRtfReader::fontNamesAreDecodedInTheirCharset() {
 
 void TestRtfReader::characterFormatsFollowGroups() {
     QTextDocument document;
-    Read(document,
-         "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}"
-         "{\\b\\i\\ul\\cf1\\fs40 A{\\b0\\ulnone\\strike\\highlight2 B}C}D\\b E\\plain F"
-         "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt{\\ul\\cf1 G}}}H}");
+    ReadRtf(document,
+            "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}"
+            "{\\b\\i\\ul\\cf1\\fs40 A{\\b0\\ulnone\\strike\\highlight2 B}C}D\\b E\\plain F"
+            "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt{\\ul\\cf1 G}}}H}");
     const QTextCharFormat a = FormatOf(document, QStringLiteral("A"));
     QCOMPARE(a.fontWeight(), int(QFont::Bold));
     QVERIFY(a.fontItalic() && a.fontUnderline());
@@ -210,9 +200,9 @@ void TestRtfReader::characterFormatsFollowGroups() {
 
 void TestRtfReader::paragraphFormatsResetAtPard() {
     QTextDocument document;
-    Read(document,
-         "{\\rtf1\\pard\\qc\\li1440\\ri720\\fi-720\\sb300\\sa150 one\\par two\\par"
-         "\\pard\\qr three\\par\\pard\\qj\\fi-5000\\li1500 four}");
+    ReadRtf(document,
+            "{\\rtf1\\pard\\qc\\li1440\\ri720\\fi-720\\sb300\\sa150 one\\par two\\par"
+            "\\pard\\qr three\\par\\pard\\qj\\fi-5000\\li1500 four}");
     QCOMPARE(document.blockCount(), 4);
     const QTextBlockFormat one = document.findBlockByNumber(0).blockFormat();
     QCOMPARE(one.alignment(), Qt::AlignHCenter);
@@ -256,7 +246,7 @@ void TestRtfReader::listsOfBothStylesBecomeTextLists() {
     QFETCH(QByteArray, rtf);
     QFETCH(int, style);
     QTextDocument document;
-    Read(document, rtf);
+    ReadRtf(document, rtf);
     QCOMPARE(document.toPlainText(), QStringLiteral("intro\none\ntwo\nafter"));
     QCOMPARE(document.findBlockByNumber(0).textList(), nullptr);
     QTextList* list = document.findBlockByNumber(1).textList();
@@ -293,9 +283,9 @@ void TestRtfReader::garbageNeverUpsetsTheReader() {
 
 void TestRtfReader::absurdSizesAreClamped() {
     QTextDocument document;
-    Read(document,
-         "{\\rtf1\\fs2147483647 big\\par\\fs-5 small\\par\\pard\\ls1\\ilvl2147483647 item\\par"
-         "\\pard\\li2147483647\\ri2147483647\\fi-2147483647\\sb2147483647 wide}");
+    ReadRtf(document,
+            "{\\rtf1\\fs2147483647 big\\par\\fs-5 small\\par\\pard\\ls1\\ilvl2147483647 item\\par"
+            "\\pard\\li2147483647\\ri2147483647\\fi-2147483647\\sb2147483647 wide}");
     QTextCursor cursor(&document);
     cursor.setPosition(1);
     QVERIFY(cursor.charFormat().fontPointSize() <= 1638);

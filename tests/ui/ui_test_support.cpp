@@ -1,11 +1,14 @@
 #include "ui_test_support.h"
 
+#include "ui/rtf_reader.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QComboBox>
 #include <QDir>
 #include <QPushButton>
 #include <algorithm>
@@ -149,4 +152,22 @@ void LineFlood::Stop() {
         }
         close(fd);
     }
+}
+
+QStringList ComboItems(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) {
+        items << combo->itemText(i);
+    }
+    return items;
+}
+
+void ReadRtf(QTextDocument& document, const QByteArray& rtf, int chunk) {
+    RtfReader reader(document);
+    const int size = int(rtf.size());
+    const int step = chunk > 0 ? chunk : qMax(1, size);
+    for (int pos = 0; pos < size; pos += step) {
+        reader.Feed(rtf.constData() + pos, qMin(step, size - pos));
+    }
+    reader.Finish();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -10,6 +11,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+class QComboBox;
+class QTextDocument;
 
 #include "link/com_port_map.h"
 #include "sim/pty_host.h"
@@ -99,3 +103,9 @@ private:
     int finishedFd;  // eventfd, written when the thread ends
     std::thread thread;
 };
+
+// The texts of a drop-down list's items, in order.
+QStringList ComboItems(const QComboBox* combo);
+
+// Reads `rtf` into `document` in pieces of `chunk` bytes (all at once for 0).
+void ReadRtf(QTextDocument& document, const QByteArray& rtf, int chunk = 0);
