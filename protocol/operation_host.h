@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "link/user_message.h"
 #include "protocol/device_fields.h"
@@ -29,6 +30,11 @@ public:
     virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
     // Text of a string-table entry in the captions' language.
     virtual std::string LoadString(int id) const = 0;
+
+    // Keeps the stored script that an erase is about to destroy: `lines` are the listing that
+    // Write Script or Delete Script read, without the closing "!700". False, with the reason
+    // in `why`, when no copy could be kept; the operation then erases nothing.
+    virtual bool KeepBackup(const std::vector<std::string>& lines, std::string& why) = 0;
 
     virtual std::string EchoCaption() const = 0;
     virtual void SetEchoCaption(const std::string& caption) = 0;

@@ -87,6 +87,7 @@ public:
     std::string LoadString(int id) const override;
     std::string EchoCaption() const override;
     void SetEchoCaption(const std::string& caption) override;
+    bool KeepBackup(const std::vector<std::string>& lines, std::string& why) override;
 
     // DeviceFields.
     uint32_t GetAddress(AddressField field) const override;

@@ -1,6 +1,8 @@
 // What the script operations use of the window: the channel, the log, messages and captions.
+#include <QComboBox>
 #include <QPushButton>
 
+#include "protocol/script_backup.h"
 #include "ui/log_list_ctrl.h"
 #include "ui/main_dialog.h"
 
@@ -43,4 +45,9 @@ std::string CVDMR30QuillboxDlg::EchoCaption() const {
 
 void CVDMR30QuillboxDlg::SetEchoCaption(const std::string& caption) {
     echoButton->setText(QString::fromStdString(caption));
+}
+
+bool CVDMR30QuillboxDlg::KeepBackup(const std::vector<std::string>& lines, std::string& why) {
+    std::string savedPath;
+    return SaveScriptBackup(comPortCombo->currentText().toStdString(), lines, savedPath, why);
 }

@@ -61,6 +61,8 @@ public:
     std::vector<LogRow> log;  // rows since the last ClearLog
     int clearCount = 0;
     std::vector<Message> messages;
+    std::vector<std::vector<std::string>> backups;  // what KeepBackup was given, in order
+    std::string backupRefusal;                      // non-empty: KeepBackup fails with it
 
     // OperationHost
     bool PortIsOpen() const override { return portOpen; }
@@ -80,6 +82,11 @@ public:
     std::string LoadString(int id) const override { return ::LoadString(id, language); }
     std::string EchoCaption() const override { return echoCaption; }
     void SetEchoCaption(const std::string& caption) override { echoCaption = caption; }
+    bool KeepBackup(const std::vector<std::string>& lines, std::string& why) override {
+        backups.push_back(lines);
+        why = backupRefusal;
+        return backupRefusal.empty();
+    }
 
     // DeviceFields
     uint32_t GetAddress(AddressField field) const override {
