@@ -9,6 +9,7 @@ packages=(
     xvfb xauth xdotool imagemagick x11-utils fonts-nanum   # tests, screenshots, Korean glyphs
     clang                             # fuzz targets (libFuzzer)
     dpkg-dev                          # cpack -G DEB
+    qt6-translations-l10n             # Qt's own Korean texts for its standard buttons
 )
 
 missing=()

@@ -4,7 +4,7 @@
 #include <QScrollBar>
 
 #include "ui/log_context_menu.h"
-#include "ui/ui_thread_handoff.h"
+#include <QTimer>
 
 namespace {
 
@@ -66,7 +66,7 @@ int CLogListCtrl::AddLogLine(int direction, const char* text, bool autoScroll) {
     // paint can come between them.
     if (autoScroll && !scrollPending) {
         scrollPending = true;
-        RunAfterHandoffPass(this, [this] { ScrollToNewest(); });
+        QTimer::singleShot(0, this, [this] { ScrollToNewest(); });
     }
     return 1;
 }

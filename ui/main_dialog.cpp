@@ -27,11 +27,13 @@ CVDMR30QuillboxDlg::CVDMR30QuillboxDlg(UiLanguage language, PortRoots roots, QWi
       language(language),
       roots(std::move(roots)),
       portMap(this->roots),
-      handoff(stopWorker),
+      receiveQueue([this] {
+          QMetaObject::invokeMethod(this, [this] { DrainReceived(); }, Qt::QueuedConnection);
+      }),
       serialPort(portMap, *this),
       operations(*this),
       appIcon(AppIcon()),
-      receiveContext{serialPort, stopWorker, handoff, *this} {
+      receiveContext{serialPort, stopWorker, receiveQueue} {
     CreateControls();
     OnInitDialog();
 }
@@ -72,7 +74,6 @@ void CVDMR30QuillboxDlg::StartWorker() {
 
 void CVDMR30QuillboxDlg::StopWorker() {
     stopWorker = 1;
-    handoff.RequestStop();
     serialPort.Wake();
     if (worker.joinable()) {
         worker.join();
@@ -121,7 +122,6 @@ void CVDMR30QuillboxDlg::confirmExit() {
     operations.KillTimers();
     KillAllTimers();
     stopWorker = 1;
-    handoff.RequestStop();
     serialPort.Wake();
     if (serialPort.portOpen.load() == 1) {
         OnClosePort();
@@ -184,12 +184,16 @@ bool CVDMR30QuillboxDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void CVDMR30QuillboxDlg::OnLineReceived(const char* line) {
-    operations.HandleLine(line);
-}
-
-void CVDMR30QuillboxDlg::OnPortLost() {
-    OnClosePort();
+void CVDMR30QuillboxDlg::DrainReceived() {
+    receiveQueue.TakeAll(drained);
+    for (const ReceivedItem& item : drained) {
+        switch (item.kind) {
+            case ReceivedItem::Kind::Line: operations.HandleLine(item.line.c_str()); break;
+            case ReceivedItem::Kind::PortLost: OnClosePort(); break;
+            case ReceivedItem::Kind::Message: PresentMessage(item.message); break;
+            case ReceivedItem::Kind::Overflow: break;
+        }
+    }
 }
 
 void CVDMR30QuillboxDlg::ShowMessage(const UserMessage& message) {
@@ -197,8 +201,7 @@ void CVDMR30QuillboxDlg::ShowMessage(const UserMessage& message) {
         PresentMessage(message);
         return;
     }
-    // Once the program stops, a message from the worker is dropped instead of waited for.
-    static_cast<void>(handoff.RunOnUiThread([&] { PresentMessage(message); }));
+    receiveQueue.PushMessage(message);
 }
 
 void CVDMR30QuillboxDlg::PresentMessage(const UserMessage& message) {

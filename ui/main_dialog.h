@@ -14,11 +14,11 @@
 #include "link/user_message.h"
 #include "protocol/device_fields.h"
 #include "protocol/operation_host.h"
+#include "protocol/receive_queue.h"
 #include "protocol/receive_worker.h"
 #include "protocol/script_operations.h"
 #include "resources/string_table.h"
 #include "ui/message_box.h"
-#include "ui/ui_thread_handoff.h"
 
 class CLogListCtrl;
 class IpAddressEdit;
@@ -39,7 +39,6 @@ class QPushButton;
 class CVDMR30QuillboxDlg : public QDialog,
                            public OperationHost,
                            public DeviceFields,
-                           public ReceiveOwner,
                            public MessageSink {
     Q_OBJECT
 
@@ -98,11 +97,7 @@ public:
     std::string ItemText(SettingCombo combo, int index) const override;
     TextFields& Texts() override;
 
-    // ReceiveOwner (called inside the worker's hand-off).
-    void OnLineReceived(const char* line) override;
-    void OnPortLost() override;
-
-    // MessageSink: from the worker through the hand-off, dropped once the program stops.
+    // MessageSink: on the user-interface thread shown at once; from the worker, queued.
     void ShowMessage(const UserMessage& message) override;
 
     CSCom& SerialPort() { return serialPort; }
@@ -126,7 +121,8 @@ private:
     PortRoots roots;
     ComPortMap portMap;
     std::atomic<int> stopWorker{1};
-    UiThreadHandoff handoff;
+    ReceiveQueue receiveQueue;
+    std::vector<ReceivedItem> drained;
     CSCom serialPort;
     ScriptOperations operations;
     TextFields fields;
@@ -181,4 +177,6 @@ private:
     QComboBox* Combo(SettingCombo combo) const;
     IpAddressEdit* AddressCtrl(AddressField field) const;
     void PresentMessage(const UserMessage& message);
+    // Handles everything the worker has queued, in order.
+    void DrainReceived();
 };

@@ -13,35 +13,36 @@
 #include <vector>
 
 #include "link/serial_channel.h"
+#include "protocol/receive_queue.h"
 #include "protocol/receive_worker.h"
 
-// The receive worker on its own thread over a channel, with the test as its owner. A hand-off
-// runs its job on the worker thread but under the lock that OpenLikeOwner and CloseLikeOwner
-// take too, so that, as on the program's user-interface thread, line handling never overlaps
-// an Open or Close handler. Paused hand-offs wait; once stopped they give up without running.
-// The destructor stops the worker.
-class WorkerHarness : public UiHandoff, public ReceiveOwner {
+// The receive worker on its own thread over a channel, with a drain thread standing in for the
+// window: it takes what the worker queued and records it. The destructor stops both.
+class WorkerHarness {
 public:
     using Timeout = std::chrono::milliseconds;
     static constexpr Timeout kWait = std::chrono::seconds(10);
 
     explicit WorkerHarness(CSCom& port)
-        : port(port), worker([this] { finished.set_value(ReceiveThreadProc(&context)); }) {}
-    ~WorkerHarness() override { Stop(); }
+        : port(port),
+          worker([this] { finished.set_value(ReceiveThreadProc(&context)); }),
+          drainer([this] { Drain(); }) {}
+    ~WorkerHarness() { Stop(); }
     WorkerHarness(const WorkerHarness&) = delete;
     WorkerHarness& operator=(const WorkerHarness&) = delete;
 
-    // Sets stopWorker, releases waiting hand-offs, wakes the worker; true when it returned 0.
+    // Sets stopWorker and wakes the worker; true when it returned 0.
     bool Stop() {
         if (!worker.joinable()) {
             return true;
         }
         stopWorker.store(1);
-        Update([this] { stopping = true; });
         port.Wake();
         const bool ended = result.wait_for(kWait) == std::future_status::ready;
         EXPECT_TRUE(ended) << "the receive worker did not end";
         worker.join();
+        Update([this] { stopping = true; });
+        drainer.join();
         return ended && result.get() == 0;
     }
     // The Open handler at the fixed settings; OpenPort's result.
@@ -55,10 +56,6 @@ public:
         port.portOpen.store(0);
         port.ClosePort();
     }
-    // From now on hand-offs wait (the user-interface thread busy elsewhere) until Stop.
-    void Pause() {
-        Update([this] { paused = true; });
-    }
 
     // True once the condition holds over what was recorded; false after ten seconds.
     bool WaitForLines(size_t count) {
@@ -66,9 +63,6 @@ public:
     }
     bool WaitForPortLost(int count) {
         return WaitFor([&] { return portLost >= count; });
-    }
-    bool WaitForPendingHandoff() {
-        return WaitFor([&] { return pending; });
     }
     std::vector<std::string> Lines() const {
         std::lock_guard<std::mutex> lock(mutex);
@@ -82,50 +76,42 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         return portLost;
     }
-    // Owner calls that came outside a hand-off.
-    int CallsOutsideHandoff() const {
-        std::lock_guard<std::mutex> lock(mutex);
-        return outsideHandoff;
-    }
 
-    // What the owner does when the port is lost (the real one closes it); inside the hand-off.
+    // What the owner does when the port is lost (the real one closes it).
     std::function<void()> onPortLost;
 
 private:
-    bool RunOnUiThread(const std::function<void()>& job) override {
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            pending = true;
-            changed.notify_all();
-            changed.wait(lock, [this] { return stopping || !paused; });
-            pending = false;
-            if (stopping) {
-                return false;
+    void Drain() {
+        std::vector<ReceivedItem> items;
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait(lock, [this] { return stopping || woken; });
+                if (stopping) {
+                    return;
+                }
+                woken = false;
+            }
+            queue.TakeAll(items);
+            std::lock_guard<std::mutex> ui(uiThread);
+            for (const ReceivedItem& item : items) {
+                if (item.kind == ReceivedItem::Kind::PortLost && onPortLost) {
+                    onPortLost();
+                }
+                Update([&] {
+                    if (item.kind == ReceivedItem::Kind::Line) {
+                        lines.push_back(item.line);
+                    } else if (item.kind == ReceivedItem::Kind::PortLost) {
+                        ++portLost;
+                    }
+                });
             }
         }
-        std::lock_guard<std::mutex> ui(uiThread);
-        inHandoff.store(true);
-        job();
-        inHandoff.store(false);
-        return true;
     }
-    void OnLineReceived(const char* line) override {
-        Update([&] { lines.emplace_back(line); }, true);
-    }
-    void OnPortLost() override {
-        if (onPortLost) {
-            onPortLost();
-        }
-        Update([this] { ++portLost; }, true);
-    }
-
-    // Changes the record under the lock; an owner call is noted when it comes from outside a
-    // hand-off.
-    void Update(const std::function<void()>& change, bool ownerCall = false) {
+    void Update(const std::function<void()>& change) {
         {
             std::lock_guard<std::mutex> lock(mutex);
             change();
-            outsideHandoff += ownerCall && !inHandoff.load() ? 1 : 0;
         }
         changed.notify_all();
     }
@@ -136,18 +122,17 @@ private:
 
     CSCom& port;
     std::atomic<int> stopWorker{0};
-    std::mutex uiThread;  // held while a job or an Open/Close handler runs
-    std::atomic<bool> inHandoff{false};
+    std::mutex uiThread;  // held while a drain or an Open/Close handler runs
     mutable std::mutex mutex;  // guards everything below
     std::condition_variable changed;
-    bool paused = false;
     bool stopping = false;
-    bool pending = false;
+    bool woken = false;
     std::vector<std::string> lines;
     int portLost = 0;
-    int outsideHandoff = 0;
-    ReceiveContext context{port, stopWorker, *this, *this};
+    ReceiveQueue queue{[this] { Update([this] { woken = true; }); }};
+    ReceiveContext context{port, stopWorker, queue};
     std::promise<int> finished;
     std::future<int> result = finished.get_future();
     std::thread worker;
+    std::thread drainer;
 };
