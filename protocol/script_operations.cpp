@@ -34,10 +34,14 @@ int ScriptOperations::AddLogLine(int direction, const char* text) {
     return host.AddLogLine(direction, text);
 }
 
-void ScriptOperations::KillTimers() {
+void ScriptOperations::EndOperation() {
     for (int timerId : {TIMER_STEP, TIMER_WRITE_STEP, TIMER_ERASE_STEP}) {
         host.KillTimer(timerId);
     }
+    state.opState = Idle;
+    state.writeMode = 0;
+    followUpPending = 0;
+    eraseAllMode = 0;
 }
 
 void ScriptOperations::SendLine(const CommandLine& line) {

@@ -37,8 +37,9 @@ public:
     void StartWrite();
     void StartErasePass();
 
-    // Exit: no step runs after this.
-    void KillTimers();
+    // Close, a lost port and exit: whatever operation runs ends here, its timers stopped and
+    // its state back to Idle, so that nothing of it resumes on a later open.
+    void EndOperation();
 
     const OperationState& State() const { return state; }
 

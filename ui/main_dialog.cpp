@@ -119,7 +119,7 @@ void CVDMR30QuillboxDlg::confirmExit() {
     if (RunMessageBox(runModal, this, question) != QMessageBox::Yes) {
         return;
     }
-    operations.KillTimers();
+    operations.EndOperation();
     KillAllTimers();
     stopWorker = 1;
     serialPort.Wake();
