@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config ccache
     qt6-base-dev libgl-dev            # Qt 6 Widgets; Qt's CMake files want the OpenGL headers
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick x11-utils fonts-nanum   # tests, screenshots, Korean glyphs
