@@ -36,7 +36,7 @@ bool PortTarget::Resolve(const std::string& port) {
     char here[4096];
     const std::string target =
         port[0] == '/' || getcwd(here, sizeof here) == nullptr ? port : here + ("/" + port);
-    return symlink(target.c_str(), map->DevicePath(number).c_str()) == 0;
+    return symlink(target.c_str(), LinkPath().c_str()) == 0;
 }
 
 PortTarget::~PortTarget() {
@@ -47,7 +47,7 @@ std::string PortTarget::AsGiven(std::string text) const {
     if (linkFolder.empty()) {
         return text;
     }
-    const std::string link = linkFolder + "/" + ComPortName(kPrivateNumber);
+    const std::string link = LinkPath();
     for (size_t at = text.find(link); at != std::string::npos; at = text.find(link, at)) {
         text.replace(at, link.size(), devicePath);
         at += devicePath.size();
@@ -55,10 +55,14 @@ std::string PortTarget::AsGiven(std::string text) const {
     return text;
 }
 
+std::string PortTarget::LinkPath() const {
+    return linkFolder + "/" + ComPortName(kPrivateNumber);
+}
+
 void PortTarget::DropLink() {
     if (linkFolder.empty()) {
         return;
     }
-    unlink((linkFolder + "/" + ComPortName(kPrivateNumber)).c_str());
+    unlink(LinkPath().c_str());
     rmdir(linkFolder.c_str());
 }

@@ -25,6 +25,8 @@ public:
     void DropLink();
 
 private:
+    std::string LinkPath() const;
+
     std::unique_ptr<ComPortMap> map;
     uint16_t number = 0;
     std::string backupName;

@@ -38,6 +38,7 @@ enum class Fault {
     UnknownCode,
     Unsendable,
     NoValue,
+    LeadingBlank,
     BadAddress,
     BlankHost,
     IdTooLong,
@@ -57,9 +58,10 @@ struct FaultText {
 const FaultText kFaultTexts[] = {
     {"", ""},
     {"unknown setting code", "알 수 없는 설정 코드입니다"},
-    {"holds a NUL or carriage-return byte, which cannot be sent",
-     "보낼 수 없는 NUL 또는 CR 바이트가 있습니다"},
+    {"holds a control byte, which the device does not store",
+     "장치가 저장하지 않는 제어 바이트가 있습니다"},
     {"no value", "값이 없습니다"},
+    {"the value begins with a blank", "값이 공백으로 시작합니다"},
     {"not an IPv4 address (four numbers 0-255 joined by dots)",
      "IPv4 주소가 아닙니다 (0-255의 숫자 네 개를 점으로 연결)"},
     {"the host address must not be 0.0.0.0", "통신할 주소는 0.0.0.0일 수 없습니다"},
@@ -171,6 +173,9 @@ Fault CheckSetting(const std::string& line, int setting, DeviceFields& fields) {
     if (value.empty()) {
         return Fault::NoValue;
     }
+    if (value[0] == ' ') {
+        return Fault::LeadingBlank;
+    }
     const bool upper = LineHasCode(line.c_str(), kSettings[setting].upperCode);
     const Fault fault = CheckValue(kSettings[setting], value, upper, fields);
     if (fault != Fault::None) {
@@ -180,6 +185,15 @@ Fault CheckSetting(const std::string& line, int setting, DeviceFields& fields) {
     ApplySettingReply(line.c_str(), scratch);
     CommandLine written;
     return FormatWriteLine(setting + 1, scratch, written) ? Fault::None : Fault::TooLong;
+}
+
+bool HasControlByte(const std::string& line) {
+    for (const unsigned char byte : line) {
+        if (byte < 0x20 || byte == 0x7F) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool IsBlank(const std::string& line) {
@@ -227,7 +241,7 @@ bool ReadScriptFile(const std::string& text, DeviceFields& fields,
         }
         const int setting = SettingOf(line);
         Fault fault = Fault::None;
-        if (line.find_first_of(std::string("\r\0", 2)) != std::string::npos) {
+        if (HasControlByte(line)) {
             fault = Fault::Unsendable;
         } else if (setting < 0) {
             fault = Fault::UnknownCode;
@@ -250,6 +264,10 @@ bool ReadScriptFile(const std::string& text, DeviceFields& fields,
         ApplySettingReply(line.c_str(), fields);
     }
     return true;
+}
+
+bool NamesSetting(const std::string& line) {
+    return SettingOf(line) >= 0;
 }
 
 std::string FormatScriptFile(DeviceFields& fields) {
