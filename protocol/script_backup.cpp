@@ -1,27 +1,40 @@
 #include "protocol/script_backup.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <tuple>
+
+#include "protocol/script_file.h"
 
 namespace {
 
 constexpr size_t kKeptBackups = 200;
+constexpr const char* kSuffix = ".txt";
+// Listed lines that name no setting (an echoed "!VS", noise) are kept behind this, so that
+// the backup stays a script file that restores the unit.
+constexpr const char* kCommentPrefix = "# ";
 
-std::string DataHome() {
+bool DataHome(std::string& folder, std::string& why) {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg != nullptr && xdg[0] == '/') {
-        return xdg;
+        folder = xdg;
+        return true;
     }
     const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : "") + "/.local/share";
+    if (home == nullptr || home[0] != '/') {
+        why = "HOME is not set to a folder";
+        return false;
+    }
+    folder = std::string(home) + "/.local/share";
+    return true;
 }
 
 // mkdir -p, private to the user for the folders it makes.
@@ -47,53 +60,67 @@ std::string TimeStamp() {
     return text;
 }
 
-// A name that no earlier backup of this second has taken.
-std::string FreeName(const std::string& folder, const std::string& stem) {
-    std::string path = folder + "/" + stem + ".txt";
-    for (int n = 2; access(path.c_str(), F_OK) == 0; ++n) {
-        path = folder + "/" + stem + "-" + std::to_string(n) + ".txt";
+// Creates a file under a name that no earlier backup of this second has taken; -1 with errno
+// set when none can be created.
+int CreateFree(const std::string& folder, const std::string& stem, std::string& path) {
+    for (int n = 1;; ++n) {
+        path = folder + "/" + stem + (n == 1 ? "" : "-" + std::to_string(n)) + kSuffix;
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
     }
-    return path;
 }
 
-bool WriteLines(const std::string& path, const std::vector<std::string>& lines, std::string& why) {
-    FILE* file = std::fopen(path.c_str(), "wx");
-    bool ok = file != nullptr;
-    for (size_t i = 0; ok && i < lines.size(); ++i) {
-        ok = std::fputs(lines[i].c_str(), file) >= 0 && std::fputc('\n', file) != EOF;
+std::string FileText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += (NamesSetting(line) ? "" : kCommentPrefix) + line + "\n";
     }
-    const int error = errno;
-    if (file != nullptr && std::fclose(file) != 0) {
-        ok = false;
-    }
-    if (!ok) {
-        why = path + ": " + std::strerror(error != 0 ? error : EIO);
-        std::remove(path.c_str());
-    }
-    return ok;
+    return text;
 }
 
-// Oldest first by modification time, then by name.
-void PruneOldest(const std::string& folder) {
+// Written and flushed to the disk before the caller erases anything.
+bool WriteAll(int fd, const std::string& text) {
+    for (size_t done = 0; done < text.size();) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno != EINTR) {
+            return false;
+        }
+        done += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    return fsync(fd) == 0;
+}
+
+bool IsBackupName(const std::string& name) {
+    const size_t suffix = std::strlen(kSuffix);
+    return name[0] != '.' && name.size() > suffix &&
+           name.compare(name.size() - suffix, suffix, kSuffix) == 0;
+}
+
+// Oldest first by modification time, then by name; the backup just saved always stays.
+void PruneOldest(const std::string& folder, const std::string& saved) {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) {
         return;
     }
-    std::vector<std::pair<long long, std::string>> files;
+    std::vector<std::tuple<long long, long long, std::string>> files;
     while (dirent* entry = readdir(dir)) {
         struct stat info {};
         const std::string path = folder + "/" + entry->d_name;
-        if (entry->d_name[0] != '.' && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-            files.emplace_back(static_cast<long long>(info.st_mtime), path);
+        if (IsBackupName(entry->d_name) && path != saved && stat(path.c_str(), &info) == 0 &&
+            S_ISREG(info.st_mode)) {
+            files.emplace_back(static_cast<long long>(info.st_mtim.tv_sec),
+                               static_cast<long long>(info.st_mtim.tv_nsec), path);
         }
     }
     closedir(dir);
-    if (files.size() <= kKeptBackups) {
+    if (files.size() < kKeptBackups) {
         return;
     }
     std::sort(files.begin(), files.end());
-    for (size_t i = 0; i + kKeptBackups < files.size(); ++i) {
-        unlink(files[i].second.c_str());
+    for (size_t i = 0; i + kKeptBackups <= files.size(); ++i) {
+        unlink(std::get<2>(files[i]).c_str());
     }
 }
 
@@ -101,15 +128,28 @@ void PruneOldest(const std::string& folder) {
 
 bool SaveScriptBackup(const std::string& portName, const std::vector<std::string>& lines,
                       std::string& savedPath, std::string& why) {
-    const std::string folder = DataHome() + "/quillbox/backups";
+    std::string folder;
+    if (!DataHome(folder, why)) {
+        return false;
+    }
+    folder += "/quillbox/backups";
     if (!MakeFolders(folder, why)) {
         return false;
     }
-    const std::string path = FreeName(folder, portName + "-" + TimeStamp());
-    if (!WriteLines(path, lines, why)) {
+    std::string path;
+    const int fd = CreateFree(folder, portName + "-" + TimeStamp(), path);
+    if (fd < 0) {
+        why = path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = WriteAll(fd, FileText(lines));
+    const int error = errno;
+    if (close(fd) != 0 || !written) {
+        why = path + ": " + std::strerror(written ? errno : error);
+        unlink(path.c_str());
         return false;
     }
     savedPath = path;
-    PruneOldest(folder);
+    PruneOldest(folder, path);
     return true;
 }

@@ -7,7 +7,8 @@
 // per backup in $XDG_DATA_HOME/quillbox/backups/ (default ~/.local/share/quillbox/backups/),
 // named for the port and the local time (COM7-20261207-142501.txt); the newest 200 are kept.
 //
-// Saves `lines` (the listing, without its closing "!700") and returns true with the file's
+// Saves `lines` (the listing, without its closing "!700"; a line that names no setting is kept
+// as a comment, "# " before it) and returns true with the file's
 // path in `savedPath`; false with the reason in `why` when it could not be written, and then
 // the caller must not erase. `portName` is "COMn" or the base name of a device path.
 [[nodiscard]] bool SaveScriptBackup(const std::string& portName,

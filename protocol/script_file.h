@@ -25,3 +25,6 @@ struct ScriptFileFault {
 // The fields as a script file: the listing line of each setting that Write Script would store,
 // in the order it stores them, each ended by '\n'.
 std::string FormatScriptFile(DeviceFields& fields);
+
+// True when `line` begins with the code of one of the eleven settings, in upper or lower case.
+bool NamesSetting(const std::string& line);
