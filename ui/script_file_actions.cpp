@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "protocol/script_file.h"
+#include "ui/ip_address_edit.h"
 #include "ui/main_dialog.h"
 
 namespace {
@@ -75,8 +76,21 @@ void CVDMR30QuillboxDlg::OnOpenScript() {
     }
     // What the operator typed and no exchange took over yet stays where the file sets nothing.
     static_cast<void>(exchangeData(Exchange::FromControls));
+    // The settings that Write Script leaves out when empty are empty unless the file gives
+    // them, so that a Write then stores what the file holds and nothing else.
+    const TextFields before = fields;
+    const bool secondWasBlank = secondHostAddressCtrl->IsBlank();
+    const uint32_t secondBefore = secondHostAddressCtrl->GetAddress();
+    fields.intervalText.clear();
+    fields.timeoutText.clear();
+    fields.deviceIdText.clear();
+    secondHostAddressCtrl->ClearAddress();
     std::vector<ScriptFileFault> faults;
     if (!ReadScriptFile(bytes.toStdString(), *this, faults, language)) {
+        fields = before;
+        if (!secondWasBlank) {
+            secondHostAddressCtrl->SetAddress(secondBefore);
+        }
         QStringList lines;
         for (const ScriptFileFault& fault : faults) {
             if (lines.size() == kMaxListedFaults) {
