@@ -60,6 +60,19 @@ constexpr Entry kStrings[] = {
     {IDS_COPY_ALL, "Copy All", "모두 복사"},
     {IDS_SAVE_AS, "Save As...", "다른 이름으로 저장..."},
     {IDS_SAVE_FAILED, "Cannot save the log to %s.", "로그를 %s에 저장할 수 없습니다."},
+    {IDS_OPEN_SCRIPT, "Open Script...", "스크립트 열기..."},
+    {IDS_SAVE_SCRIPT_AS, "Save Script As...", "스크립트 다른 이름으로 저장..."},
+    {IDS_SCRIPT_FILES, "Script files (*.txt);;All files (*)",
+     "스크립트 파일 (*.txt);;모든 파일 (*)"},
+    {IDS_SCRIPT_READ_FAILED, "Cannot read the script file %s.",
+     "스크립트 파일 %s을(를) 읽을 수 없습니다."},
+    {IDS_SCRIPT_SAVE_FAILED, "Cannot save the script to %s.",
+     "스크립트를 %s에 저장할 수 없습니다."},
+    {IDS_SCRIPT_FAULTS, "The script file %s has errors; no setting was changed.",
+     "스크립트 파일 %s에 오류가 있어 설정을 바꾸지 않았습니다."},
+    {IDS_SCRIPT_FAULT_LINE, "Line %d: %s", "%d번째 줄: %s"},
+    {IDS_SCRIPT_TOO_LARGE, "The file is too large to be a script file.",
+     "스크립트 파일로 보기에는 파일이 너무 큽니다."},
 };
 
 // The first entry of a colon-separated LANGUAGE list, or the whole value of the others.

@@ -53,6 +53,16 @@ enum StringId : int {
     IDS_COPY_ALL = 145,
     IDS_SAVE_AS = 146,
     IDS_SAVE_FAILED = 147,
+    // Added by this program: script files in the main window (%s is the file's path; a fault
+    // line gives its line number and reason).
+    IDS_OPEN_SCRIPT = 180,
+    IDS_SAVE_SCRIPT_AS = 181,
+    IDS_SCRIPT_FILES = 182,
+    IDS_SCRIPT_READ_FAILED = 183,
+    IDS_SCRIPT_SAVE_FAILED = 184,
+    IDS_SCRIPT_FAULTS = 185,
+    IDS_SCRIPT_FAULT_LINE = 186,
+    IDS_SCRIPT_TOO_LARGE = 187,
 };
 
 enum class UiLanguage { English, Korean };

@@ -10,11 +10,10 @@ namespace {
 
 constexpr int kFontPoints = 9;
 
-QLabel* AddText(QWidget* parent, const QString& text, const QRect& geometry) {
+void AddText(QWidget* parent, const QString& text, const QRect& geometry) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setGeometry(geometry);
-    return label;
 }
 
 }  // namespace
@@ -31,14 +30,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     const QRect iconRect = units.Rect(11, 17, 20, 20);
     auto* icon = new QLabel(this);
-    icon->setObjectName(QStringLiteral("aboutIcon"));
     icon->setPixmap(AppIcon().pixmap(iconRect.size()));
     icon->setGeometry(iconRect);
 
-    AddText(this, QStringLiteral("VDM-R30 Quillbox v1.1a"), units.Rect(40, 10, 119, 8))
-        ->setObjectName(QStringLiteral("aboutVersion"));
-    AddText(this, QStringLiteral("VDM-R30 setup over RS-232"), units.Rect(40, 25, 119, 8))
-        ->setObjectName(QStringLiteral("aboutPurpose"));
+    AddText(this, QStringLiteral("VDM-R30 Quillbox v1.1a"), units.Rect(40, 10, 119, 8));
+    AddText(this, QStringLiteral("VDM-R30 setup over RS-232"), units.Rect(40, 25, 119, 8));
 
     auto* ok = new QPushButton(QStringLiteral("확인"), this);
     ok->setObjectName(QStringLiteral("ctl1"));

@@ -179,4 +179,12 @@ private:
     void PresentMessage(const UserMessage& message);
     // Handles everything the worker has queued, in order.
     void DrainReceived();
+
+    // script_file_actions.cpp: Open Script (Ctrl+O) and Save Script As (Ctrl+S), offered also
+    // by the context menu of the settings area. File dialogs run through runModal.
+    void CreateScriptFileActions(QWidget* settingsArea);
+    void OnOpenScript();
+    void OnSaveScript();
+    QString ChooseScriptFile(bool saving);
+    void ShowFileError(int stringId, const QString& path, const QString& detail);
 };

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "ui/device_text.h"
 #include "ui/ip_address_edit.h"
 #include "ui/main_dialog.h"
 
@@ -15,10 +16,9 @@ constexpr int kMaxDeviceIdLength = 8;
 
 // Writes only a changed text, so that a caret in an unchanged edit stays where it is. Every
 // logged line shows the fields again, so the usual case, nothing changed, costs no copy.
-void ShowText(QLineEdit* edit, const std::string& text) {
-    const QUtf8StringView value(text.data(), static_cast<qsizetype>(text.size()));
-    if (!QAnyStringView::equal(edit->text(), value)) {
-        edit->setText(value.toString());
+void ShowText(QLineEdit* edit, const std::string& bytes, UiLanguage language) {
+    if (!ShowsDeviceText(edit->text(), bytes, language)) {
+        edit->setText(DecodeDeviceText(bytes, language));
     }
 }
 
@@ -35,15 +35,19 @@ int DeviceIdLimit(qsizetype idLength) {
     return std::max(kMaxDeviceIdLength, int(idLength));
 }
 
-// The length the edit gives a text. A short ID needs no conversion: UTF-8 never takes fewer
-// bytes than UTF-16 takes units.
-qsizetype EditLength(const std::string& text) {
-    return text.size() <= kMaxDeviceIdLength ? qsizetype(text.size())
-                                             : QString::fromStdString(text).size();
+// The length the edit gives an ID. A short one needs no decoding: no character shown takes
+// fewer bytes than it takes UTF-16 units.
+qsizetype ShownLength(const std::string& bytes, UiLanguage language) {
+    return bytes.size() <= kMaxDeviceIdLength ? qsizetype(bytes.size())
+                                              : DecodeDeviceText(bytes, language).size();
 }
 
-std::string TakeText(const QLineEdit* edit) {
-    return edit->text().toStdString();
+// A field keeps the device's bytes while its edit still shows them; an edited text is encoded
+// for the device.
+void TakeText(const QLineEdit* edit, std::string& bytes, UiLanguage language) {
+    if (!ShowsDeviceText(edit->text(), bytes, language)) {
+        bytes = EncodeDeviceText(edit->text(), language);
+    }
 }
 
 }  // namespace
@@ -57,19 +61,19 @@ void CVDMR30QuillboxDlg::LimitDeviceId() {
 
 bool CVDMR30QuillboxDlg::exchangeData(Exchange direction) {
     if (direction == Exchange::ToControls) {
-        ShowText(hostPortEdit, fields.hostPortText);
-        ShowText(commandEdit, fields.commandText);
+        ShowText(hostPortEdit, fields.hostPortText, language);
+        ShowText(commandEdit, fields.commandText, language);
         autoScrollCheck->setChecked(fields.autoScroll != 0);
-        SetLimit(deviceIdEdit, DeviceIdLimit(EditLength(fields.deviceIdText)));
-        ShowText(deviceIdEdit, fields.deviceIdText);
-        ShowText(intervalEdit, fields.intervalText);
-        ShowText(timeoutEdit, fields.timeoutText);
+        SetLimit(deviceIdEdit, DeviceIdLimit(ShownLength(fields.deviceIdText, language)));
+        ShowText(deviceIdEdit, fields.deviceIdText, language);
+        ShowText(intervalEdit, fields.intervalText, language);
+        ShowText(timeoutEdit, fields.timeoutText, language);
         return true;
     }
-    fields.hostPortText = TakeText(hostPortEdit);
-    fields.commandText = TakeText(commandEdit);
+    TakeText(hostPortEdit, fields.hostPortText, language);
+    TakeText(commandEdit, fields.commandText, language);
     fields.autoScroll = autoScrollCheck->isChecked() ? 1 : 0;
-    fields.deviceIdText = TakeText(deviceIdEdit);
+    TakeText(deviceIdEdit, fields.deviceIdText, language);
     if (deviceIdEdit->text().size() > kMaxDeviceIdLength) {
         BoxContent warning;
         warning.caption = QCoreApplication::applicationName();
@@ -80,8 +84,8 @@ bool CVDMR30QuillboxDlg::exchangeData(Exchange direction) {
         deviceIdEdit->selectAll();
         return false;
     }
-    fields.intervalText = TakeText(intervalEdit);
-    fields.timeoutText = TakeText(timeoutEdit);
+    TakeText(intervalEdit, fields.intervalText, language);
+    TakeText(timeoutEdit, fields.timeoutText, language);
     return true;
 }
 

@@ -17,16 +17,10 @@ namespace {
 // A closed drop-down list is as high as a push button; the template's height is its list.
 constexpr int kComboHeight = 13;
 
-QString ControlName(int id) {
-    return QStringLiteral("ctl%1").arg(id);
-}
-
 // Places a control of the template and names it after its id.
 template <typename Widget>
 Widget* Place(Widget* widget, int id, const QRect& geometry) {
-    if (id != 0) {
-        widget->setObjectName(ControlName(id));
-    }
+    widget->setObjectName(QStringLiteral("ctl%1").arg(id));
     widget->setGeometry(geometry);
     return widget;
 }
@@ -53,11 +47,12 @@ QLineEdit* MakeEdit(QWidget* parent, Qt::Alignment alignment) {
 }
 
 // Drawn behind the controls it frames, so that it never takes their clicks.
-void MakeGroup(QWidget* parent, const QRect& geometry) {
+QGroupBox* MakeGroup(QWidget* parent, const QRect& geometry) {
     auto* group = new QGroupBox(parent);
     group->setGeometry(geometry);
     group->setFocusPolicy(Qt::NoFocus);
     group->lower();
+    return group;
 }
 
 QStringList ComTemplateEntries() {
@@ -115,51 +110,58 @@ void CVDMR30QuillboxDlg::CreateControls() {
 void CVDMR30QuillboxDlg::CreateLabels() {
     const DialogUnits du(font());
     MakeGroup(this, du.Rect(7, 2, 247, 35));
-    MakeGroup(this, du.Rect(7, 38, 247, 302));
+    QGroupBox* settingsArea = MakeGroup(this, du.Rect(7, 38, 247, 302));
     MakeGroup(this, du.Rect(259, 2, 265, 338));
     MakeGroup(this, du.Rect(8, 341, 516, 29));
     const struct {
         int id;
+        int stringId;
         int x, y, width, height;
     } labels[] = {
-        {1016, 14, 10, 73, 8},    {1019, 14, 48, 117, 10},  {1020, 14, 102, 117, 10},
-        {1021, 14, 208, 117, 8},  {1023, 12, 352, 41, 8},   {1022, 14, 311, 117, 8},
-        {1025, 14, 234, 117, 8},  {1027, 14, 259, 117, 8},  {1029, 14, 284, 117, 8},
-        {1030, 14, 75, 117, 10},  {1032, 14, 129, 195, 10}, {1034, 14, 182, 117, 10},
-        {1037, 14, 156, 195, 10},
+        {1016, IDS_COM_PORT, 14, 10, 73, 8},
+        {1019, IDS_HOST_ADDRESS, 14, 48, 117, 10},
+        {1020, IDS_HOST_PORT, 14, 102, 117, 10},
+        {1021, IDS_BAUDRATE, 14, 208, 117, 8},
+        {1023, IDS_COMMAND, 12, 352, 41, 8},
+        {1022, IDS_FLOW_CONTROL, 14, 311, 117, 8},
+        {1025, IDS_PARITY, 14, 234, 117, 8},
+        {1027, IDS_DATA_BITS, 14, 259, 117, 8},
+        {1029, IDS_STOP_BIT, 14, 284, 117, 8},
+        {1030, IDS_SECOND_HOST_ADDRESS, 14, 75, 117, 10},
+        {1032, IDS_CHECK_INTERVAL, 14, 129, 195, 10},
+        {1034, IDS_DEVICE_ID, 14, 182, 117, 10},
+        {1037, IDS_TIMEOUT, 14, 156, 195, 10},
     };
     for (const auto& label : labels) {
-        auto* text = new QLabel(this);
+        auto* text = new QLabel(Text(label.stringId), this);
         text->setTextFormat(Qt::PlainText);
-        Place(text, label.id, du.Rect(label.x, label.y, label.width, label.height));
+        const QRect geometry = du.Rect(label.x, label.y, label.width, label.height);
+        // A click on a caption of the settings reaches the settings area behind it.
+        text->setAttribute(Qt::WA_TransparentForMouseEvents,
+                           settingsArea->geometry().contains(geometry));
+        Place(text, label.id, geometry);
     }
+    CreateScriptFileActions(settingsArea);
 }
 
 void CVDMR30QuillboxDlg::SetCaptions() {
     const struct {
-        int id;
+        QAbstractButton* control;
         int stringId;
     } captions[] = {
-        {1016, IDS_COM_PORT},       {1001, IDS_OPEN},
-        {1002, IDS_CLOSE},          {1019, IDS_HOST_ADDRESS},
-        {1020, IDS_HOST_PORT},      {1021, IDS_BAUDRATE},
-        {1022, IDS_FLOW_CONTROL},   {1030, IDS_SECOND_HOST_ADDRESS},
-        {1032, IDS_CHECK_INTERVAL}, {1037, IDS_TIMEOUT},
-        {1034, IDS_DEVICE_ID},      {1027, IDS_DATA_BITS},
-        {1029, IDS_STOP_BIT},       {1025, IDS_PARITY},
-        {1013, IDS_AUTO_SCROLL},    {1014, IDS_DELETE_LOG},
-        {1023, IDS_COMMAND},        {1008, IDS_SEND},
-        {1017, IDS_ECHO_OFF},       {1009, IDS_VIEW_SCRIPT},
-        {1010, IDS_WRITE_SCRIPT},   {1015, IDS_DELETE_SCRIPT},
-        {1011, IDS_EXIT},
+        {portOpenButton, IDS_OPEN},
+        {portCloseButton, IDS_CLOSE},
+        {autoScrollCheck, IDS_AUTO_SCROLL},
+        {clearLogButton, IDS_DELETE_LOG},
+        {sendButton, IDS_SEND},
+        {echoButton, IDS_ECHO_OFF},
+        {viewButton, IDS_VIEW_SCRIPT},
+        {writeButton, IDS_WRITE_SCRIPT},
+        {eraseButton, IDS_DELETE_SCRIPT},
+        {exitButton, IDS_EXIT},
     };
     for (const auto& caption : captions) {
-        QWidget* control = findChild<QWidget*>(ControlName(caption.id));
-        if (auto* label = qobject_cast<QLabel*>(control)) {
-            label->setText(Text(caption.stringId));
-        } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-            button->setText(Text(caption.stringId));
-        }
+        caption.control->setText(Text(caption.stringId));
     }
     logList->SetColumns(Text(IDS_LOG));
 }

@@ -16,9 +16,16 @@
 #include "ui_test_support.h"
 
 // The main window over simulated devices only, with every modal box answered by a recorder.
-// Add the devices first, then Create the window (discovery runs while it is built).
+// Add the devices first, then Create the window (discovery runs while it is built). Backups
+// and files go to the fixture's private folder.
 class MainWindowFixture {
 public:
+    MainWindowFixture() { qputenv("XDG_DATA_HOME", FilePath(QStringLiteral("data")).toUtf8()); }
+
+    QString FilePath(const QString& name) const {
+        return QString::fromStdString(ports.Roots().linksDir) + QStringLiteral("/../") + name;
+    }
+
     PtyHost* AddDevice(int comNumber, std::vector<std::string> storedLines = {}) {
         std::string error;
         PtyHost* host = ports.Add(comNumber, std::move(storedLines), &error);
@@ -44,6 +51,13 @@ public:
     template <typename Widget = QWidget>
     Widget* Control(int id) const {
         return window->findChild<Widget*>(QStringLiteral("ctl%1").arg(id));
+    }
+
+    // Types `text` key by key, Hangul included.
+    static void Type(QWidget* widget, const QString& text) {
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
     }
 
     void Click(int id) const { Control<QPushButton>(id)->click(); }
@@ -100,7 +114,7 @@ public:
                 }
             } else if (auto* edit = Control<QLineEdit>(id)) {
                 edit->clear();
-                QTest::keyClicks(edit, values[i]);
+                Type(edit, values[i]);
             } else {
                 auto* combo = Control<QComboBox>(id);
                 combo->setCurrentIndex(combo->findText(values[i]));

@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QPushButton>
 #include <algorithm>
 #include <cerrno>
@@ -27,8 +28,15 @@ std::function<int(QDialog&)> ModalRecorder::Runner() {
             if (box->defaultButton() != nullptr) {
                 entry.defaultButton = box->standardButton(box->defaultButton());
             }
+            for (QAbstractButton* button : box->buttons()) {
+                entry.buttonTexts << button->text();
+            }
         }
         shown.push_back(entry);
+        if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+            files->selectFile(fileAnswer);
+            return fileAnswer.isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted);
+        }
         return answer;
     };
 }

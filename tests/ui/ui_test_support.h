@@ -31,10 +31,13 @@ public:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         QMessageBox::StandardButtons buttons;
+        QStringList buttonTexts;
     };
 
     // The answer given to every dialog (a QMessageBox::StandardButton, or a dialog code).
     void SetAnswer(int answer) { this->answer = answer; }
+    // The file chosen in every file dialog; an empty path cancels it.
+    void SetFileAnswer(const QString& path) { fileAnswer = path; }
     std::function<int(QDialog&)> Runner();
 
     const std::vector<Shown>& All() const { return shown; }
@@ -46,6 +49,7 @@ public:
 private:
     std::vector<Shown> shown;
     int answer = QMessageBox::Ok;
+    QString fileAnswer;
 };
 
 // A private device tree for discovery: empty fake /sys and /dev folders and a links folder in

@@ -1,0 +1,126 @@
+// Script files in the window: Open Script fills the settings from a file, Save Script As saves
+// them as one. Both are offered by their keys and by the settings area's context menu.
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QSaveFile>
+#include <QStringList>
+
+#include "protocol/script_file.h"
+#include "ui/ip_address_edit.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+// A script holds eleven short lines; a larger file is not one, and is not read whole.
+constexpr qint64 kMaxScriptFileBytes = 64 * 1024;
+// Faults listed in the box; the rest are left out, so the box stays on the screen.
+constexpr int kMaxListedFaults = 20;
+
+QString Filled(QString text, const QString& value) {
+    return text.replace(QLatin1String("%s"), value);
+}
+
+}  // namespace
+
+void CVDMR30QuillboxDlg::CreateScriptFileActions(QWidget* settingsArea) {
+    auto* open = new QAction(Text(IDS_OPEN_SCRIPT), this);
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, this, [this] { OnOpenScript(); });
+    auto* save = new QAction(Text(IDS_SAVE_SCRIPT_AS), this);
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(save, &QAction::triggered, this, [this] { OnSaveScript(); });
+    // On the window for the keys, on the settings area for its menu.
+    addActions({open, save});
+    settingsArea->addActions({open, save});
+    settingsArea->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+QString CVDMR30QuillboxDlg::ChooseScriptFile(bool saving) {
+    QFileDialog dialog(this, Text(saving ? IDS_SAVE_SCRIPT_AS : IDS_OPEN_SCRIPT), QString(),
+                       Text(IDS_SCRIPT_FILES));
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (saving) {
+        dialog.setDefaultSuffix(QStringLiteral("txt"));
+    }
+    if (runModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+void CVDMR30QuillboxDlg::ShowFileError(int stringId, const QString& path, const QString& detail) {
+    BoxContent box;
+    box.caption = windowTitle;
+    box.text = Filled(Text(stringId), path);
+    box.detail = detail;
+    box.icon = QMessageBox::Critical;
+    RunMessageBox(runModal, this, box);
+}
+
+void CVDMR30QuillboxDlg::OnOpenScript() {
+    const QString path = ChooseScriptFile(false);
+    if (path.isEmpty()) {
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowFileError(IDS_SCRIPT_READ_FAILED, path, file.errorString());
+        return;
+    }
+    const QByteArray bytes = file.read(kMaxScriptFileBytes + 1);
+    if (bytes.size() > kMaxScriptFileBytes) {
+        ShowFileError(IDS_SCRIPT_READ_FAILED, path, Text(IDS_SCRIPT_TOO_LARGE));
+        return;
+    }
+    // What the operator typed and no exchange took over yet stays where the file sets nothing.
+    static_cast<void>(exchangeData(Exchange::FromControls));
+    // The settings that Write Script leaves out when empty are empty unless the file gives
+    // them, so that a Write then stores what the file holds and nothing else.
+    const TextFields before = fields;
+    const bool secondWasBlank = secondHostAddressCtrl->IsBlank();
+    const uint32_t secondBefore = secondHostAddressCtrl->GetAddress();
+    fields.intervalText.clear();
+    fields.timeoutText.clear();
+    fields.deviceIdText.clear();
+    secondHostAddressCtrl->ClearAddress();
+    std::vector<ScriptFileFault> faults;
+    if (!ReadScriptFile(bytes.toStdString(), *this, faults, language)) {
+        fields = before;
+        if (!secondWasBlank) {
+            secondHostAddressCtrl->SetAddress(secondBefore);
+        }
+        QStringList lines;
+        for (const ScriptFileFault& fault : faults) {
+            if (lines.size() == kMaxListedFaults) {
+                lines << QStringLiteral("...");
+                break;
+            }
+            lines << Filled(Text(IDS_SCRIPT_FAULT_LINE)
+                                .replace(QLatin1String("%d"), QString::number(fault.line)),
+                            QString::fromStdString(fault.reason));
+        }
+        ShowFileError(IDS_SCRIPT_FAULTS, path, lines.join('\n'));
+        return;
+    }
+    exchangeData(Exchange::ToControls);
+}
+
+void CVDMR30QuillboxDlg::OnSaveScript() {
+    // The file holds what Write Script would store; an ID too long for it is refused first.
+    if (!exchangeData(Exchange::FromControls)) {
+        return;
+    }
+    const QString path = ChooseScriptFile(true);
+    if (path.isEmpty()) {
+        return;
+    }
+    const std::string script = FormatScriptFile(*this);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(script.data(), qint64(script.size())) != qint64(script.size()) ||
+        !file.commit()) {
+        ShowFileError(IDS_SCRIPT_SAVE_FAILED, path, file.errorString());
+    }
+}
