@@ -17,9 +17,10 @@ bool IsKnownCode(std::string_view code) {
     return false;
 }
 
+// Values are bytes: an ID may be stored in a code page of its own. Control bytes are refused.
 bool IsPrintable(std::string_view text) {
     for (char c : text) {
-        if (c < 0x20 || c > 0x7e) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
             return false;
         }
     }

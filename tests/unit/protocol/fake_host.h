@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "protocol/device_fields.h"
 #include "protocol/line_assembler.h"
 #include "protocol/operation_host.h"
 #include "resources/string_table.h"
@@ -14,72 +13,46 @@
 class DeviceModel;
 class ScriptOperations;
 
-// The main window as the script operations see it, for tests: the dialog's settings fields
-// with the real drop-down lists and start values, a log, message boxes that the operator
-// closes at once, and a clock that only the test moves. Bytes written to the port go to an
-// in-process device model; its answers come back through the line assembler and
-// ScriptOperations::HandleLine when the clock reaches them.
+// The main window as the script operations see it, on a clock that only the test moves: the
+// settings fields with their start values, message boxes closed at once, and a port whose
+// bytes go to an in-process device model. Answers come back through the line assembler.
 class FakeHost : public OperationHost, public DeviceFields {
 public:
-    struct Write {
-        long long at;       // fake milliseconds
-        std::string bytes;  // as written, CR included
-    };
-    struct LogRow {
-        int direction;
-        std::string text;
-    };
-    struct Message {
-        std::string text;
-        MessageIcon icon;
-    };
-
-    explicit FakeHost(UiLanguage language = UiLanguage::English);
-
-    // Wires the operations (timers fire into them) and the device (writes go to it).
+    FakeHost();
     void Attach(ScriptOperations& ops, DeviceModel& model) {
         operations = &ops;
         device = &model;
     }
-
-    // Clock: moves time forward by `ms`, firing due timers and delivering due answers in
-    // time order (ties in the order they were armed or written).
+    // The eleven fields in the order Write Script stores them, joined by '|'.
+    std::string FieldsLine();
+    // Moves the clock by `ms`, firing timers and delivering answers in time order.
     void Advance(long long ms);
 
-    // Answers arrive `ms` after the write that caused them (0: once the handler returns), so
-    // a test can interleave presses with answers still on their way.
-    void SetReplyDelay(long long ms) { replyDelay = ms; }
-
-    // Sent lines without their CR, in order.
-    std::vector<std::string> SentLines() const;
-
-    // What the operator sees and does.
-    TextFields controls;  // the edits as typed; ExchangeFromControls takes them over
+    long long replyDelay = 0;  // answers arrive this long after the write that caused them
+    bool lineDown = false;     // answers are lost on the way (the device still acts)
+    TextFields controls;       // the edits as typed
     std::string echoCaption;
     bool portOpen = true;
-    std::vector<Write> writes;
-    std::vector<LogRow> log;  // rows since the last ClearLog
-    int clearCount = 0;
-    std::vector<Message> messages;
-    std::vector<std::vector<std::string>> backups;  // what KeepBackup was given, in order
+    std::vector<std::string> sent;  // "<ms> <line without CR>"
+    std::vector<std::string> messages;
+    std::vector<std::vector<std::string>> backups;  // what KeepBackup was given
     std::string backupRefusal;                      // non-empty: KeepBackup fails with it
 
-    // OperationHost
     bool PortIsOpen() const override { return portOpen; }
     int WritePort(const char* data, int length) override;
     void SetTimer(int id, int milliseconds) override;
     void KillTimer(int id) override;
-    int AddLogLine(int direction, const char* text) override;
-    void ClearLog() override {
-        log.clear();
-        ++clearCount;
+    int AddLogLine(int, const char*) override {
+        controls = texts;  // a log row shows the fields in the controls
+        return 1;
     }
+    void ClearLog() override {}
     bool ExchangeFromControls() override;
     DeviceFields& Fields() override { return *this; }
     void ShowMessage(const std::string& text, MessageIcon icon) override {
-        messages.push_back({text, icon});
+        messages.push_back((icon == MessageIcon::Error ? "E " : "I ") + text);
     }
-    std::string LoadString(int id) const override { return ::LoadString(id, language); }
+    std::string LoadString(int id) const override { return ::LoadString(id, UiLanguage::English); }
     std::string EchoCaption() const override { return echoCaption; }
     void SetEchoCaption(const std::string& caption) override { echoCaption = caption; }
     bool KeepBackup(const std::vector<std::string>& lines, std::string& why) override {
@@ -88,38 +61,24 @@ public:
         return backupRefusal.empty();
     }
 
-    // DeviceFields
-    uint32_t GetAddress(AddressField field) const override {
-        return addresses[field == AddressField::Host ? 0 : 1];
-    }
+    uint32_t GetAddress(AddressField field) const override { return addresses[int(field)]; }
     void SetAddress(AddressField field, uint32_t address) override {
-        addresses[field == AddressField::Host ? 0 : 1] = address;
+        addresses[int(field)] = address;
     }
     int GetSelection(SettingCombo combo) const override { return selections.at(combo); }
-    void SetSelection(SettingCombo combo, int index) override;
+    void SetSelection(SettingCombo combo, int index) override { selections[combo] = index; }
     int ItemCount(SettingCombo combo) const override;
     std::string ItemText(SettingCombo combo, int index) const override;
     TextFields& Texts() override { return texts; }
 
 private:
-    // What happens when: a timer fires (timerId) or answer bytes arrive (timerId -1).
-    struct Event {
-        int timerId;
-        std::string bytes;
-    };
-    using Due = std::pair<long long, long long>;  // time, then the order of arming
-
-    void Receive(const std::string& bytes);
-
-    UiLanguage language;
     ScriptOperations* operations = nullptr;
     DeviceModel* device = nullptr;
     long long now = 0;
-    long long nextOrder = 0;
-    long long replyDelay = 0;
-    std::map<Due, Event> due;
+    long long order = 0;
+    std::map<std::pair<long long, long long>, std::pair<int, std::string>> due;  // timer or -1
     LineAssembler assembler;
     TextFields texts;
-    uint32_t addresses[2] = {0x0A010001, 0};  // host (10.1.0.1) and second host
+    uint32_t addresses[2] = {0x0A010001, 0};
     std::map<SettingCombo, int> selections;
 };
