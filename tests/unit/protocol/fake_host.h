@@ -1,37 +1,54 @@
 #pragma once
 
-#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "protocol/line_assembler.h"
-#include "protocol/operation_host.h"
+#include "protocol/script_operations.h"
+#include "protocol/setting_choices.h"
+#include "protocol/settings_record.h"
 #include "resources/string_table.h"
-
-class DeviceModel;
-class ScriptOperations;
+#include "sim/device_model.h"
 
 // The main window as the script operations see it, on a clock that only the test moves: the
 // settings fields with their start values, message boxes closed at once, and a port whose
 // bytes go to an in-process device model. Answers come back through the line assembler.
 class FakeHost : public OperationHost, public DeviceFields {
 public:
-    FakeHost();
-    void Attach(ScriptOperations& ops, DeviceModel& model) {
-        operations = &ops;
-        device = &model;
+    void Attach(ScriptOperations& ops, DeviceModel& model) { operations = &ops, device = &model; }
+    // Moves the clock by `ms`, firing timers and delivering answers in time order.
+    void Advance(long long ms) {
+        const long long until = now + ms;
+        while (!due.empty() && due.begin()->first.first <= until) {
+            now = due.begin()->first.first;
+            const auto [timerId, bytes] = due.begin()->second;
+            due.erase(due.begin());
+            if (timerId >= 0) {
+                operations->OnTimer(timerId);
+            } else {
+                assembler.Feed(bytes.data(), int(bytes.size()),
+                               [this](const char* line) { operations->HandleLine(line); });
+            }
+        }
+        now = until;
     }
     // The eleven fields in the order Write Script stores them, joined by '|'.
-    std::string FieldsLine();
-    // Moves the clock by `ms`, firing timers and delivering answers in time order.
-    void Advance(long long ms);
+    std::string FieldsLine() {
+        std::string out = FormatDotted(addresses[0]) + "|" + texts.hostPortText + "|" +
+                          FormatDotted(addresses[1]) + "|" + texts.intervalText + "|" +
+                          texts.timeoutText + "|" + texts.deviceIdText;
+        for (const auto& [combo, index] : selections) {
+            out += "|" + ItemText(combo, index);
+        }
+        return out;
+    }
 
     long long replyDelay = 0;  // answers arrive this long after the write that caused them
     bool lineDown = false;     // answers are lost on the way (the device still acts)
-    TextFields controls;       // the edits as typed
-    std::string echoCaption;
+    TextFields controls = {"1470", "", 1, "", "", ""};  // the edits as typed
+    std::string echoCaption = "Echo Off";
     bool portOpen = true;
     std::vector<std::string> sent;  // "<ms> <line without CR>"
     std::vector<std::string> messages;
@@ -39,15 +56,35 @@ public:
     std::string backupRefusal;                      // non-empty: KeepBackup fails with it
 
     bool PortIsOpen() const override { return portOpen; }
-    int WritePort(const char* data, int length) override;
-    void SetTimer(int id, int milliseconds) override;
-    void KillTimer(int id) override;
-    int AddLogLine(int, const char*) override {
-        controls = texts;  // a log row shows the fields in the controls
-        return 1;
+    int WritePort(const char* data, int length) override {
+        const std::string bytes(data, size_t(length));
+        sent.push_back(std::to_string(now) + " " + bytes.substr(0, bytes.find('\r')));
+        const std::string answer = device->Receive(bytes);
+        if (!answer.empty() && !lineDown) {
+            due[{now + replyDelay, order++}] = {-1, answer};
+        }
+        return length;
     }
+    void SetTimer(int id, int ms) override { KillTimer(id), due[{now + ms, order++}] = {id, ""}; }
+    void KillTimer(int id) override {
+        for (auto it = due.begin(); it != due.end(); ++it) {
+            if (it->second.first == id) {
+                due.erase(it);
+                return;
+            }
+        }
+    }
+    int AddLogLine(int, const char*) override { return controls = texts, 1; }
     void ClearLog() override {}
-    bool ExchangeFromControls() override;
+    // Like the window's exchange: an ID of more than 8 characters stops it there.
+    bool ExchangeFromControls() override {
+        texts.hostPortText = controls.hostPortText, texts.commandText = controls.commandText;
+        if (controls.deviceIdText.size() > 8) {
+            return false;
+        }
+        texts = controls;
+        return true;
+    }
     DeviceFields& Fields() override { return *this; }
     void ShowMessage(const std::string& text, MessageIcon icon) override {
         messages.push_back((icon == MessageIcon::Error ? "E " : "I ") + text);
@@ -56,19 +93,18 @@ public:
     std::string EchoCaption() const override { return echoCaption; }
     void SetEchoCaption(const std::string& caption) override { echoCaption = caption; }
     bool KeepBackup(const std::vector<std::string>& lines, std::string& why) override {
-        backups.push_back(lines);
-        why = backupRefusal;
+        backups.push_back(lines), why = backupRefusal;
         return backupRefusal.empty();
     }
 
     uint32_t GetAddress(AddressField field) const override { return addresses[int(field)]; }
-    void SetAddress(AddressField field, uint32_t address) override {
-        addresses[int(field)] = address;
-    }
+    void SetAddress(AddressField field, uint32_t value) override { addresses[int(field)] = value; }
     int GetSelection(SettingCombo combo) const override { return selections.at(combo); }
     void SetSelection(SettingCombo combo, int index) override { selections[combo] = index; }
-    int ItemCount(SettingCombo combo) const override;
-    std::string ItemText(SettingCombo combo, int index) const override;
+    int ItemCount(SettingCombo combo) const override { return ChoicesOf(combo).count; }
+    std::string ItemText(SettingCombo combo, int index) const override {
+        return index >= 0 && index < ItemCount(combo) ? ChoicesOf(combo).items[index] : "";
+    }
     TextFields& Texts() override { return texts; }
 
 private:
@@ -78,7 +114,11 @@ private:
     long long order = 0;
     std::map<std::pair<long long, long long>, std::pair<int, std::string>> due;  // timer or -1
     LineAssembler assembler;
-    TextFields texts;
+    TextFields texts = controls;
     uint32_t addresses[2] = {0x0A010001, 0};
-    std::map<SettingCombo, int> selections;
+    std::map<SettingCombo, int> selections = {{SettingCombo::BaudRate, 8},
+                                              {SettingCombo::Parity, 0},
+                                              {SettingCombo::DataBits, 1},
+                                              {SettingCombo::StopBits, 0},
+                                              {SettingCombo::FlowControl, 0}};
 };
