@@ -91,10 +91,7 @@ void PtyHost::Serve() {
     char buffer[4096];
     for (;;) {
         pollfd fds[2] = {{master, POLLIN, 0}, {stopFd, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 && errno != EINTR) {
-            return;
-        }
-        if (fds[1].revents != 0) {
+        if ((poll(fds, 2, -1) < 0 && errno != EINTR) || fds[1].revents != 0) {
             return;
         }
         const ssize_t n = read(master, buffer, sizeof buffer);

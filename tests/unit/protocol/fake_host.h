@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
@@ -21,8 +22,8 @@ public:
     // Moves the clock by `ms`, firing timers and delivering answers in time order.
     void Advance(long long ms) {
         const long long until = now + ms;
-        while (!due.empty() && due.begin()->first.first <= until) {
-            now = due.begin()->first.first;
+        while (!due.empty() && due.begin()->first <= until) {
+            now = due.begin()->first;
             const auto [timerId, bytes] = due.begin()->second;
             due.erase(due.begin());
             if (timerId >= 0) {
@@ -39,8 +40,8 @@ public:
         std::string out = FormatDotted(addresses[0]) + "|" + texts.hostPortText + "|" +
                           FormatDotted(addresses[1]) + "|" + texts.intervalText + "|" +
                           texts.timeoutText + "|" + texts.deviceIdText;
-        for (const auto& [combo, index] : selections) {
-            out += "|" + ItemText(combo, index);
+        for (int combo = 0; combo < 5; ++combo) {
+            out += "|" + ItemText(SettingCombo(combo), selections[combo]);
         }
         return out;
     }
@@ -61,17 +62,16 @@ public:
         sent.push_back(std::to_string(now) + " " + bytes.substr(0, bytes.find('\r')));
         const std::string answer = device->Receive(bytes);
         if (!answer.empty() && !lineDown) {
-            due[{now + replyDelay, order++}] = {-1, answer};
+            due.insert({now + replyDelay, {-1, answer}});
         }
         return length;
     }
-    void SetTimer(int id, int ms) override { KillTimer(id), due[{now + ms, order++}] = {id, ""}; }
+    void SetTimer(int id, int ms) override { KillTimer(id), due.insert({now + ms, {id, ""}}); }
     void KillTimer(int id) override {
-        for (auto it = due.begin(); it != due.end(); ++it) {
-            if (it->second.first == id) {
-                due.erase(it);
-                return;
-            }
+        const auto it =
+            std::find_if(due.begin(), due.end(), [&](auto& e) { return e.second.first == id; });
+        if (it != due.end()) {
+            due.erase(it);
         }
     }
     int AddLogLine(int, const char*) override { return controls = texts, 1; }
@@ -99,8 +99,8 @@ public:
 
     uint32_t GetAddress(AddressField field) const override { return addresses[int(field)]; }
     void SetAddress(AddressField field, uint32_t value) override { addresses[int(field)] = value; }
-    int GetSelection(SettingCombo combo) const override { return selections.at(combo); }
-    void SetSelection(SettingCombo combo, int index) override { selections[combo] = index; }
+    int GetSelection(SettingCombo combo) const override { return selections[int(combo)]; }
+    void SetSelection(SettingCombo combo, int index) override { selections[int(combo)] = index; }
     int ItemCount(SettingCombo combo) const override { return ChoicesOf(combo).count; }
     std::string ItemText(SettingCombo combo, int index) const override {
         return index >= 0 && index < ItemCount(combo) ? ChoicesOf(combo).items[index] : "";
@@ -111,14 +111,9 @@ private:
     ScriptOperations* operations = nullptr;
     DeviceModel* device = nullptr;
     long long now = 0;
-    long long order = 0;
-    std::map<std::pair<long long, long long>, std::pair<int, std::string>> due;  // timer or -1
+    std::multimap<long long, std::pair<int, std::string>> due;  // timer id, or -1 and bytes
     LineAssembler assembler;
     TextFields texts = controls;
     uint32_t addresses[2] = {0x0A010001, 0};
-    std::map<SettingCombo, int> selections = {{SettingCombo::BaudRate, 8},
-                                              {SettingCombo::Parity, 0},
-                                              {SettingCombo::DataBits, 1},
-                                              {SettingCombo::StopBits, 0},
-                                              {SettingCombo::FlowControl, 0}};
+    int selections[5] = {8, 0, 1, 0, 0};  // 115200, NONE, 8, 1, NONE
 };

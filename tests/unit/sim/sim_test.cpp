@@ -5,7 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <tuple>
 
 #include "sim/demo_script.h"
 #include "sim/pty_host.h"
@@ -86,7 +86,7 @@ std::string ReadUntil(int fd, const std::string& suffix) {
     return got;
 }
 
-TEST(PtyHost, ServesARawPortThatKeepsBytesWhileClosedAndHangsUpWhenUnplugged) {
+TEST(PtyHost, ServesARawPortKeepsBytesWhileClosedAndHangsUpWhenUnplugged) {
     PtyHost host{DeviceModel({"!TB 9600"})};
     ASSERT_TRUE(host.Start());
     host.SetAnswerDelay(1);
@@ -110,9 +110,6 @@ TEST(PtyHost, ServesARawPortThatKeepsBytesWhileClosedAndHangsUpWhenUnplugged) {
     pollfd ready{fd, POLLIN, 0};
     ASSERT_EQ(poll(&ready, 1, 10000), 1);
     EXPECT_NE(ready.revents & POLLHUP, 0);
-    errno = 0;
-    EXPECT_EQ(write(fd, "!VS\r", 4), -1);
-    EXPECT_EQ(errno, EIO);
     close(fd);
     host.Inject("ignored");  // returns at once, nothing to write to
     EXPECT_TRUE(host.WaitForCommands(2, 0));
@@ -128,7 +125,8 @@ TEST(SimOptions, EveryKnobAndEveryBadArgument) {
     const DeviceFaults& f = options.faults;
     EXPECT_TRUE(f.silent && f.splitAnswers && f.lfAfterCr && f.lowerCaseCodes && f.noise &&
                 f.overLongLines && f.echoOn);
-    EXPECT_EQ(options.comNumber + options.answerDelayMs + f.wrongAnswerAt, 284);
+    EXPECT_EQ(std::make_tuple(options.comNumber, options.answerDelayMs, f.wrongAnswerAt),
+              std::make_tuple(30, 250, 4));
     EXPECT_EQ(options.storedLines.size(), 12u);
     for (const Lines& bad : {Lines{"9"}, Lines{"--com", "31"}, Lines{"--com", "99999999999"},
                              Lines{"--delay", "1e3"}, Lines{"--line", "!PA 1\r2"}, Lines{"--com"},
