@@ -18,7 +18,7 @@ void ScriptOperations::StartErasePass() {
 
 // A pass is the unlock line, then the erase line, each confirmed before the next.
 void ScriptOperations::OnEraseStepTimer() {
-    host.KillTimer(TIMER_ERASE_STEP);
+    Kill(TIMER_ERASE_STEP);
     CommandLine line;
     if (FormatCommandLine(line, "%s", eraseStep == 0 ? UNLOCK_LINE : "!ES")) {
         SendLine(line);
@@ -36,7 +36,7 @@ void ScriptOperations::OnEraseReply(int confirmed) {
     if (eraseStep == 0) {
         state.opState = Erasing;
         eraseStep = 1;
-        host.SetTimer(TIMER_STEP, STEP_DELAY_MS);
+        Arm(TIMER_STEP);
         return;
     }
     // One pass per line of the listing that started the operation.

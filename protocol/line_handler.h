@@ -15,9 +15,9 @@ struct OperationState {
 class LineEvents {
 public:
     virtual ~LineEvents() = default;
-    virtual void OnListingDone() = 0;              // WM_LISTING_DONE
-    virtual void OnWriteReply(int confirmed) = 0;  // WM_WRITE_REPLY, 1 for "!700"
-    virtual void OnEraseReply(int confirmed) = 0;  // WM_ERASE_REPLY, 1 for "!700"
+    virtual void OnListingDone() = 0;                             // WM_LISTING_DONE
+    virtual void OnWriteReply(int confirmed) = 0;                 // WM_WRITE_REPLY, 1 for "!700"
+    virtual void OnEraseReply(int confirmed) = 0;                 // WM_ERASE_REPLY, 1 for "!700"
     virtual int AddLogLine(int direction, const char* text) = 0;  // WM_LINE_RECEIVED
 };
 

@@ -15,13 +15,6 @@ constexpr int TIMER_WRITE_STEP = 1001;
 constexpr int TIMER_ERASE_STEP = 1002;
 constexpr int STEP_DELAY_MS = 100;
 
-// Notifications from the receive worker to the main window (the numbering is kept so that
-// traces and tests can name them).
-constexpr int WM_LINE_RECEIVED = 2024;
-constexpr int WM_WRITE_REPLY = 2025;
-constexpr int WM_ERASE_REPLY = 2026;
-constexpr int WM_LISTING_DONE = 2027;
-
 // Log directions, stored as each row's item data.
 constexpr int LOG_RECV = 0;
 constexpr int LOG_SEND = 1;

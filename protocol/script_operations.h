@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "protocol/command_line.h"
 #include "protocol/line_handler.h"
@@ -21,8 +22,9 @@ public:
     void OnSend();
     void OnEcho();
 
-    // A one-shot timer fired (TIMER_STEP, TIMER_WRITE_STEP or TIMER_ERASE_STEP). With the
-    // port closed or lost meanwhile, the operation ends there without sending anything.
+    // A one-shot timer fired (TIMER_STEP, TIMER_WRITE_STEP or TIMER_ERASE_STEP). A tick of a
+    // timer killed since, or armed by an operation that has ended, does nothing. With the port
+    // closed or lost meanwhile, the operation ends there without sending anything.
     void OnTimer(int timerId);
 
     // A complete line from the receive worker.
@@ -51,6 +53,11 @@ private:
     int writeStep = 0;
     int followUpPending = 0;
     int eraseAllMode = 0;
+    // Which step timers this object armed and has not seen fire or killed since. Starting an
+    // operation kills them all, so a tick that still arrives belongs to nobody and is ignored.
+    bool armed[3] = {};
+    // The lines of the listing under way, kept for the backup taken before any erase.
+    std::vector<std::string> listing;
 
     // Clears the log and sends "!VS" after the step delay; the flags say what its end leads to.
     void StartListing();
@@ -58,6 +65,12 @@ private:
     void StartListingWithFollowUp(int eraseAll, int write);
     // Arms the step timer for the first step of an erase pass or a write sequence.
     void StartSteps(OpState stepState, int& step);
+    void Arm(int timerId);
+    void Kill(int timerId);
+    void KillTimers();
+    // Keeps a copy of the listed script before the first erase pass; false (the operation
+    // then ended with a message) when no copy could be kept.
+    bool BackUpListing();
     void OnStepTimer();
     void OnWriteStepTimer();
     void OnEraseStepTimer();
@@ -66,7 +79,8 @@ private:
     // Why the fields cannot be written as they are (host address, host port, a line that
     // does not fit); empty when they can.
     std::string WriteRefusal();
-    std::string ValueTooLongText(int step);
+    // A string-table text with its "%s" replaced by `value`.
+    std::string TextWith(int stringId, const std::string& value);
     // Ends a write (or erase) early with an error message. writeMode goes back to 0 first,
     // so that later listings fill the fields again.
     void StopWrite(const std::string& message);

@@ -25,18 +25,10 @@ void ScriptOperations::OnEcho() {
     const std::string echoOff = host.LoadString(IDS_ECHO_OFF);
     const std::string echoOn = host.LoadString(IDS_ECHO_ON);
     host.ClearLog();
-    const char* command = nullptr;
-    if (EqualIgnoringCase(caption, echoOff)) {
-        command = "!E0";
-        host.SetEchoCaption(echoOn);
-    } else if (EqualIgnoringCase(caption, echoOn)) {
-        command = "!E1";
-        host.SetEchoCaption(echoOff);
-    } else {
-        return;  // a caption that names neither switch sends nothing
-    }
+    const bool switchOff = EqualIgnoringCase(caption, echoOff);
+    host.SetEchoCaption(switchOff ? echoOn : echoOff);
     CommandLine line;
-    if (FormatCommandLine(line, "%s", command)) {
+    if (FormatCommandLine(line, "%s", switchOff ? "!E0" : "!E1")) {
         SendLine(line);
     }
 }

@@ -18,11 +18,16 @@ SettingChoices Of(const char* const (&items)[N]) {
 
 SettingChoices ChoicesOf(SettingCombo combo) {
     switch (combo) {
-    case SettingCombo::BaudRate: return Of(kBaudRates);
-    case SettingCombo::Parity: return Of(kParities);
-    case SettingCombo::DataBits: return Of(kDataBits);
-    case SettingCombo::StopBits: return Of(kStopBits);
-    case SettingCombo::FlowControl: return Of(kFlowControls);
+        case SettingCombo::BaudRate:
+            return Of(kBaudRates);
+        case SettingCombo::Parity:
+            return Of(kParities);
+        case SettingCombo::DataBits:
+            return Of(kDataBits);
+        case SettingCombo::StopBits:
+            return Of(kStopBits);
+        case SettingCombo::FlowControl:
+            return Of(kFlowControls);
     }
     return {nullptr, 0};
 }

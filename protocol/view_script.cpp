@@ -14,10 +14,11 @@ void ScriptOperations::OnViewScript() {
 
 void ScriptOperations::StartListing() {
     host.ClearLog();
-    host.KillTimer(TIMER_STEP);
+    KillTimers();
+    listing.clear();
     state.listedLineCount = 0;
     state.opState = Listing;
-    host.SetTimer(TIMER_STEP, STEP_DELAY_MS);
+    Arm(TIMER_STEP);
 }
 
 void ScriptOperations::StartListingWithFollowUp(int eraseAll, int write) {
@@ -31,16 +32,16 @@ void ScriptOperations::StartListingWithFollowUp(int eraseAll, int write) {
 
 void ScriptOperations::StartSteps(OpState stepState, int& step) {
     host.ClearLog();
-    host.KillTimer(TIMER_STEP);
+    KillTimers();
     state.opState = stepState;
     step = 0;
-    host.SetTimer(TIMER_STEP, STEP_DELAY_MS);
+    Arm(TIMER_STEP);
 }
 
 // Every operation sends its next line through this timer: a listing sends "!VS" itself,
 // a write or an erase arms its own step timer.
 void ScriptOperations::OnStepTimer() {
-    host.KillTimer(TIMER_STEP);
+    Kill(TIMER_STEP);
     switch (state.opState) {
         case Listing: {
             CommandLine line;
@@ -50,10 +51,10 @@ void ScriptOperations::OnStepTimer() {
             break;
         }
         case Erasing:
-            host.SetTimer(TIMER_ERASE_STEP, STEP_DELAY_MS);
+            Arm(TIMER_ERASE_STEP);
             break;
         case Writing:
-            host.SetTimer(TIMER_WRITE_STEP, STEP_DELAY_MS);
+            Arm(TIMER_WRITE_STEP);
             break;
         default:
             break;
@@ -66,7 +67,10 @@ void ScriptOperations::OnListingDone() {
     }
     followUpPending = 0;
     if (state.listedLineCount > 0) {
-        StartErasePass();
+        // Nothing is erased unless a copy of what is stored has been kept.
+        if (BackUpListing()) {
+            StartErasePass();
+        }
     } else if (state.writeMode != 0) {
         StartWrite();
     } else {

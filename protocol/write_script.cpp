@@ -30,7 +30,7 @@ void ScriptOperations::StartWrite() {
 }
 
 void ScriptOperations::OnWriteStepTimer() {
-    host.KillTimer(TIMER_WRITE_STEP);
+    Kill(TIMER_WRITE_STEP);
     // Stray confirmations can finish the sequence while this timer is armed.
     if (writeStep < 0 || writeStep >= WRITE_STEP_DONE) {
         return;
@@ -40,7 +40,7 @@ void ScriptOperations::OnWriteStepTimer() {
     CommandLine line;
     if (!FormatWriteLine(writeStep, host.Fields(), line)) {
         state.opState = Idle;
-        StopWrite(ValueTooLongText(writeStep));
+        StopWrite(TextWith(IDS_VALUE_TOO_LONG, host.LoadString(WriteStepCaption(writeStep))));
         return;
     }
     SendLine(line);
@@ -57,7 +57,7 @@ void ScriptOperations::OnWriteReply(int confirmed) {
     writeStep = NextWriteStep(writeStep, host.Fields());
     if (writeStep < WRITE_STEP_DONE) {
         state.opState = Writing;
-        host.SetTimer(TIMER_STEP, STEP_DELAY_MS);
+        Arm(TIMER_STEP);
         return;
     }
     state.writeMode = 0;
@@ -73,16 +73,8 @@ std::string ScriptOperations::WriteRefusal() {
         return host.LoadString(IDS_ENTER_HOST_PORT);
     }
     const int step = FirstUnwritableStep(fields);
-    return step < 0 ? std::string() : ValueTooLongText(step);
-}
-
-std::string ScriptOperations::ValueTooLongText(int step) {
-    std::string text = host.LoadString(IDS_VALUE_TOO_LONG);
-    const size_t marker = text.find("%s");
-    if (marker != std::string::npos) {
-        text.replace(marker, 2, host.LoadString(WriteStepCaption(step)));
-    }
-    return text;
+    return step < 0 ? std::string()
+                    : TextWith(IDS_VALUE_TOO_LONG, host.LoadString(WriteStepCaption(step)));
 }
 
 void ScriptOperations::StopWrite(const std::string& message) {

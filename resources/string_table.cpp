@@ -60,6 +60,8 @@ constexpr Entry kStrings[] = {
     {IDS_COPY_ALL, "Copy All", "모두 복사"},
     {IDS_SAVE_AS, "Save As...", "다른 이름으로 저장..."},
     {IDS_SAVE_FAILED, "Cannot save the log to %s.", "로그를 %s에 저장할 수 없습니다."},
+    {IDS_BACKUP_FAILED, "The script could not be backed up, so nothing was erased: %s",
+     "스크립트를 백업할 수 없어 아무것도 삭제하지 않았습니다: %s"},
     {IDS_OPEN_SCRIPT, "Open Script...", "스크립트 열기..."},
     {IDS_SAVE_SCRIPT_AS, "Save Script As...", "스크립트 다른 이름으로 저장..."},
     {IDS_SCRIPT_FILES, "Script files (*.txt);;All files (*)",

@@ -53,6 +53,9 @@ enum StringId : int {
     IDS_COPY_ALL = 145,
     IDS_SAVE_AS = 146,
     IDS_SAVE_FAILED = 147,
+    // Added by this program: no copy of the stored script could be kept before erasing it; %s is
+    // the reason.
+    IDS_BACKUP_FAILED = 148,
     // Added by this program: script files in the main window (%s is the file's path; a fault
     // line gives its line number and reason).
     IDS_OPEN_SCRIPT = 180,

@@ -2,17 +2,16 @@
 
 #include <utility>
 
-#include "sim/answer_writer.h"
 #include "sim/setting_line.h"
 
 namespace {
 
-constexpr std::string_view kAccessCode = "3D9F1B62";
-constexpr std::string_view kConfirm = "!700";
+constexpr std::string_view kUnlock = "!UE 3D9F1B62";
+constexpr const char* kConfirm = "!700";
 // The device keeps this much of a command line; the rest up to the CR is dropped.
 constexpr size_t kMaxCommandLine = 256;
 constexpr size_t kOverLongLine = 300;
-
+// Refusals: an unknown command, locked, a malformed setting, a wrong code, a planted fault.
 constexpr const char* kUnknownCommand = "!ER 01";
 constexpr const char* kLocked = "!ER 02";
 constexpr const char* kMalformed = "!ER 03";
@@ -23,116 +22,93 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-std::string OverLongLine() {
-    std::string line = "!LG ";
-    while (line.size() < kOverLongLine) {
-        line.push_back(static_cast<char>('0' + line.size() % 10));
-    }
-    return line;
-}
-
 }  // namespace
 
 DeviceModel::DeviceModel(std::vector<std::string> storedLines, DeviceFaults faults)
     : stored(std::move(storedLines)), faults(faults), echo(faults.echoOn) {}
 
 std::string DeviceModel::Receive(std::string_view bytes) {
-    AnswerWriter out(faults);
+    std::string out;
     for (char c : bytes) {
-        if (c == '\n') {
-            continue;
+        if (c == '\r') {
+            HandleLine(pending, out);
+            pending.clear();
+        } else if (c != '\n' && pending.size() < kMaxCommandLine) {
+            pending.push_back(c);
         }
-        if (c != '\r') {
-            if (pending.size() < kMaxCommandLine) {
-                pending.push_back(c);
-            }
-            continue;
-        }
-        HandleLine(pending, out);
-        pending.clear();
     }
-    return out.Take();
+    return out;
 }
 
-const std::vector<std::string>& DeviceModel::StoredLines() const {
-    return stored;
+void DeviceModel::Answer(std::string_view text, std::string& out) const {
+    // Noise is line feeds only, before and inside the text: the host drops them wherever they
+    // occur, whereas any other stray byte would change what the line says.
+    if (faults.noise) {
+        out.append("\n\n").append(text.substr(0, text.size() / 2)).push_back('\n');
+        text.remove_prefix(text.size() / 2);
+    }
+    out.append(text).append(faults.lfAfterCr ? "\r\n" : "\r");
 }
 
-bool DeviceModel::EchoOn() const {
-    return echo;
-}
-
-const std::vector<std::string>& DeviceModel::CommandLog() const {
-    return commandLog;
-}
-
-DeviceFaults& DeviceModel::Faults() {
-    return faults;
-}
-
-void DeviceModel::HandleLine(const std::string& line, AnswerWriter& out) {
-    const size_t index = commandLog.size();
+void DeviceModel::HandleLine(const std::string& line, std::string& out) {
+    const bool wrongAnswer = commandLog.size() == static_cast<size_t>(faults.wrongAnswerAt);
     commandLog.push_back(line);
     if (faults.silent) {
         return;
     }
     if (echo) {
-        out.Line(line);
+        Answer(line, out);
     }
-    if (faults.wrongAnswerAt >= 0 && index == static_cast<size_t>(faults.wrongAnswerAt)) {
-        Refuse(kFaultyAnswer, out);
-        return;
+    if (line == "!VS" && !wrongAnswer) {
+        unlocked = false;
+        if (faults.overLongLines) {
+            std::string longLine = "!LG ";
+            while (longLine.size() < kOverLongLine) {
+                longLine.push_back(static_cast<char>('0' + longLine.size() % 10));
+            }
+            Answer(longLine, out);
+        }
+        for (const std::string& setting : stored) {
+            Answer(faults.lowerCaseCodes ? LowerCaseCode(setting) : setting, out);
+        }
     }
-    Execute(line, out);
+    const std::string answer = wrongAnswer ? kFaultyAnswer : Execute(line);
+    if (answer != kConfirm) {
+        unlocked = false;
+    }
+    Answer(answer, out);
 }
 
-void DeviceModel::Execute(std::string_view line, AnswerWriter& out) {
+std::string DeviceModel::Execute(std::string_view line) {
     if (line == "!VS") {
-        unlocked = false;
-        List(out);
-    } else if (StartsWith(line, "!UE ")) {
-        if (line.substr(4) != kAccessCode) {
-            Refuse(kWrongCode, out);
-            return;
-        }
-        unlocked = true;
-        out.Line(kConfirm);
-    } else if (line == "!ES") {
-        if (!unlocked) {
-            Refuse(kLocked, out);
-            return;
-        }
+        return kConfirm;
+    }
+    if (StartsWith(line, "!UE ")) {
+        unlocked = line == kUnlock;
+        return unlocked ? kConfirm : kWrongCode;
+    }
+    if (line == "!E0" || line == "!E1") {
+        echo = line == "!E1";
+        return kConfirm;
+    }
+    const bool erase = line == "!ES";
+    if (!erase && !StartsWith(line, "!WS ")) {
+        return kUnknownCommand;
+    }
+    if (!unlocked) {
+        return kLocked;
+    }
+    if (erase) {
         if (!stored.empty()) {
             stored.erase(stored.begin());
         }
-        out.Line(kConfirm);
-    } else if (StartsWith(line, "!WS ")) {
-        if (!unlocked) {
-            Refuse(kLocked, out);
-            return;
-        }
-        if (!IsStorableSettingLine(line.substr(4))) {
-            Refuse(kMalformed, out);
-            return;
-        }
-        Store(line.substr(4));
-        out.Line(kConfirm);
-    } else if (line == "!E0" || line == "!E1") {
-        echo = line == "!E1";
-        out.Line(kConfirm);
-    } else {
-        Refuse(kUnknownCommand, out);
+        return kConfirm;
     }
-}
-
-void DeviceModel::List(AnswerWriter& out) const {
-    if (faults.overLongLines) {
-        out.Line(OverLongLine());
+    if (!IsStorableSettingLine(line.substr(4))) {
+        return kMalformed;
     }
-    for (const std::string& line : stored) {
-        out.Line(faults.lowerCaseCodes ? LowerCaseCode(line) : line);
-    }
-    out.Line(kConfirm);
+    Store(line.substr(4));
+    return kConfirm;
 }
 
 void DeviceModel::Store(std::string_view settingLine) {
@@ -143,9 +119,4 @@ void DeviceModel::Store(std::string_view settingLine) {
         }
     }
     stored.emplace_back(settingLine);
-}
-
-void DeviceModel::Refuse(const char* refusal, AnswerWriter& out) {
-    unlocked = false;
-    out.Line(refusal);
 }

@@ -4,8 +4,6 @@
 #include <string_view>
 #include <vector>
 
-class AnswerWriter;
-
 // Fault knobs of the simulated device.
 struct DeviceFaults {
     bool silent = false;          // answers nothing at all
@@ -13,7 +11,7 @@ struct DeviceFaults {
     bool splitAnswers = false;    // each answer line leaves in two pieces
     bool lfAfterCr = false;       // "\r\n" instead of "\r"
     bool lowerCaseCodes = false;  // stored lines are listed with lower-case codes
-    bool noise = false;           // LF and stray bytes around the answers
+    bool noise = false;           // line feeds before and inside the answer lines
     bool overLongLines = false;   // the listing starts with a line of 300 bytes
     bool echoOn = false;          // echo is on at start
 };
@@ -32,18 +30,19 @@ public:
     // Takes bytes sent by the host; returns what the device answers to the lines they complete.
     std::string Receive(std::string_view bytes);
 
-    const std::vector<std::string>& StoredLines() const;
-    bool EchoOn() const;
+    const std::vector<std::string>& StoredLines() const { return stored; }
+    bool EchoOn() const { return echo; }
     // Every complete command line received so far, without its CR.
-    const std::vector<std::string>& CommandLog() const;
-    DeviceFaults& Faults();
+    const std::vector<std::string>& CommandLog() const { return commandLog; }
+    DeviceFaults& Faults() { return faults; }
 
 private:
-    void HandleLine(const std::string& line, AnswerWriter& out);
-    void Execute(std::string_view line, AnswerWriter& out);
-    void List(AnswerWriter& out) const;
+    // Appends one answer line to `out` as it leaves on the wire, framing faults applied.
+    void Answer(std::string_view text, std::string& out) const;
+    void HandleLine(const std::string& line, std::string& out);
+    // The answer to one command line; a refusal also ends the unlock.
+    std::string Execute(std::string_view line);
     void Store(std::string_view settingLine);
-    void Refuse(const char* refusal, AnswerWriter& out);
 
     std::vector<std::string> stored;
     DeviceFaults faults;

@@ -7,16 +7,10 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <string_view>
-#include <thread>
 #include <utility>
-#include <vector>
 
 #include "sim/com_link.h"
 
@@ -24,11 +18,6 @@ namespace {
 
 // Long enough for the reader on the other side to wake up between the two pieces.
 constexpr int kSplitPauseMs = 20;
-constexpr size_t kReadChunk = 4096;
-
-std::string Reason(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
-}
 
 void CloseIfOpen(int& fd) {
     if (fd >= 0) {
@@ -37,64 +26,29 @@ void CloseIfOpen(int& fd) {
     }
 }
 
-// Cuts answers into lines, each ending after its CR and any LF that follows directly.
-std::vector<std::string> AnswerLines(const std::string& answers) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < answers.size()) {
-        size_t end = answers.find('\r', start);
-        end = end == std::string::npos ? answers.size() : end + 1;
-        while (end < answers.size() && answers[end] == '\n') {
-            ++end;
-        }
-        lines.push_back(answers.substr(start, end - start));
-        start = end;
-    }
-    return lines;
-}
-
 }  // namespace
 
-struct PtyHost::Impl {
-    explicit Impl(DeviceModel model) : model(std::move(model)) {}
+PtyHost::PtyHost(DeviceModel model) : model(std::move(model)) {}
 
-    bool Open(std::string* error);
-    void Serve();
-    void Answer(const std::string& answers);
-    bool WriteAll(std::string_view bytes);
-    // Waits `milliseconds` unless the host stops first; false when it stopped.
-    bool Pause(int milliseconds) const;
+PtyHost::~PtyHost() {
+    Unplug();
+    CloseIfOpen(stopFd);
+    RemoveComLinkIfOurs(linkPath, slavePath);
+}
 
-    std::mutex modelMutex;  // guards model
-    std::condition_variable commandsArrived;
-    DeviceModel model;
-
-    std::mutex writeMutex;  // one writer at a time; guards master after Start
-    int master = -1;
-    int ownSlave = -1;
-    int stopFd = -1;  // eventfd, written once to stop and never read, so it stays readable
-    std::thread server;
-    std::string slavePath;
-    std::string linkPath;
-    std::atomic<int> answerDelayMs{0};
-};
-
-bool PtyHost::Impl::Open(std::string* error) {
+bool PtyHost::Open(std::string* error) {
     master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0) {
-        *error = Reason("posix_openpt");
-        return false;
-    }
     char name[128];
-    if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name)) {
-        *error = Reason("cannot unlock the pseudo-terminal");
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 ||
+        ptsname_r(master, name, sizeof name) != 0) {
+        *error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
         return false;
     }
     slavePath = name;
     ownSlave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios settings{};
     if (ownSlave < 0 || tcgetattr(ownSlave, &settings) != 0) {
-        *error = Reason(name);
+        *error = slavePath + ": " + std::strerror(errno);
         return false;
     }
     // Raw at once: bytes queued before the program opens the port must not be cooked.
@@ -103,29 +57,41 @@ bool PtyHost::Impl::Open(std::string* error) {
     stopFd = eventfd(0, EFD_CLOEXEC);
     if (tcsetattr(ownSlave, TCSANOW, &settings) != 0 || stopFd < 0 ||
         fcntl(master, F_SETFL, O_NONBLOCK) != 0) {
-        *error = Reason("cannot prepare the pseudo-terminal");
+        *error = std::string("cannot prepare the pseudo-terminal: ") + std::strerror(errno);
         return false;
     }
     return true;
 }
 
-bool PtyHost::Impl::Pause(int milliseconds) const {
+bool PtyHost::Start(std::string* error) {
+    std::string reason = "the host has already been started";
+    if (master < 0 && stopFd < 0) {
+        if (Open(&reason)) {
+            server = std::thread([this] { Serve(); });
+            return true;
+        }
+        CloseIfOpen(master);
+        CloseIfOpen(ownSlave);
+        CloseIfOpen(stopFd);
+        slavePath.clear();
+    }
+    if (error != nullptr) {
+        *error = reason;
+    }
+    return false;
+}
+
+bool PtyHost::Pause(int milliseconds) const {
     pollfd stop{stopFd, POLLIN, 0};
     const int ready = poll(&stop, 1, milliseconds);
     return ready == 0 || (ready < 0 && errno == EINTR);
 }
 
-void PtyHost::Impl::Serve() {
-    char buffer[kReadChunk];
+void PtyHost::Serve() {
+    char buffer[4096];
     for (;;) {
         pollfd fds[2] = {{master, POLLIN, 0}, {stopFd, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        if (fds[1].revents != 0) {
+        if ((poll(fds, 2, -1) < 0 && errno != EINTR) || fds[1].revents != 0) {
             return;
         }
         const ssize_t n = read(master, buffer, sizeof buffer);
@@ -136,50 +102,52 @@ void PtyHost::Impl::Serve() {
             return;  // the pseudo-terminal is gone; serving on would spin
         }
         std::string answers;
+        bool split = false;
         {
             std::lock_guard<std::mutex> lock(modelMutex);
             answers = model.Receive(std::string_view(buffer, static_cast<size_t>(n)));
+            split = model.Faults().splitAnswers;
         }
         commandsArrived.notify_all();
-        Answer(answers);
+        const int delay = answerDelayMs.load();
+        if (answers.empty() || (delay > 0 && !Pause(delay))) {
+            continue;
+        }
+        if (split) {
+            Answer(answers);
+        } else {
+            WriteAll(answers);
+        }
     }
 }
 
-void PtyHost::Impl::Answer(const std::string& answers) {
-    const int delay = answerDelayMs.load();
-    if (answers.empty() || (delay > 0 && !Pause(delay))) {
-        return;
-    }
-    bool split = false;
-    {
-        std::lock_guard<std::mutex> lock(modelMutex);
-        split = model.Faults().splitAnswers;
-    }
-    if (!split) {
-        WriteAll(answers);
-        return;
-    }
-    for (const std::string& line : AnswerLines(answers)) {
-        const size_t half = line.size() / 2;
-        if (!WriteAll(std::string_view(line).substr(0, half)) || !Pause(kSplitPauseMs) ||
-            !WriteAll(std::string_view(line).substr(half))) {
+// Each line leaves in two pieces: the first half, a pause, then the rest with its CR (and
+// any LF after it).
+void PtyHost::Answer(const std::string& answers) {
+    std::string_view rest = answers;
+    while (!rest.empty()) {
+        size_t end = std::min(rest.find('\r'), rest.size() - 1) + 1;
+        while (end < rest.size() && rest[end] == '\n') {
+            ++end;
+        }
+        const std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(end);
+        if (!WriteAll(line.substr(0, end / 2)) || !Pause(kSplitPauseMs) ||
+            !WriteAll(line.substr(end / 2))) {
             return;
         }
     }
 }
 
-bool PtyHost::Impl::WriteAll(std::string_view bytes) {
+bool PtyHost::WriteAll(std::string_view bytes) {
     std::lock_guard<std::mutex> lock(writeMutex);
     while (!bytes.empty()) {
-        if (master < 0) {
-            return false;
-        }
-        const ssize_t n = write(master, bytes.data(), bytes.size());
+        const ssize_t n = master < 0 ? -1 : write(master, bytes.data(), bytes.size());
         if (n > 0) {
             bytes.remove_prefix(static_cast<size_t>(n));
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+        if (master < 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
             return false;
         }
         // Full: wait until the program reads, or the host stops.
@@ -191,87 +159,41 @@ bool PtyHost::Impl::WriteAll(std::string_view bytes) {
     return true;
 }
 
-PtyHost::PtyHost(DeviceModel model) : impl(new Impl(std::move(model))) {}
-
-PtyHost::~PtyHost() {
-    Unplug();
-    CloseIfOpen(impl->stopFd);
-    RemoveComLinkIfOurs(impl->linkPath, impl->slavePath);
-    delete impl;
-}
-
-bool PtyHost::Start(std::string* error) {
-    std::string reason;
-    if (impl->master >= 0 || impl->stopFd >= 0) {
-        reason = "the host has already been started";
-    } else if (impl->Open(&reason)) {
-        impl->server = std::thread([this] { impl->Serve(); });
-        return true;
-    } else {
-        CloseIfOpen(impl->master);
-        CloseIfOpen(impl->ownSlave);
-        CloseIfOpen(impl->stopFd);
-        impl->slavePath.clear();
-    }
-    if (error != nullptr) {
-        *error = reason;
-    }
-    return false;
-}
-
-std::string PtyHost::SlavePath() const {
-    return impl->slavePath;
-}
-
 bool PtyHost::LinkAsCom(int portNumber, const std::string& linksDir, std::string* error) {
-    std::string reason;
-    if (impl->slavePath.empty()) {
-        reason = "the host has not been started";
-    } else {
-        std::string made;
-        if (MakeComLink(portNumber, linksDir, impl->slavePath, &made, &reason)) {
-            if (made != impl->linkPath) {
-                RemoveComLinkIfOurs(impl->linkPath, impl->slavePath);
-            }
-            impl->linkPath = made;
-            return true;
+    std::string reason = "the host has not been started";
+    std::string made;
+    if (!slavePath.empty() && MakeComLink(portNumber, linksDir, slavePath, &made, &reason)) {
+        if (made != linkPath) {
+            RemoveComLinkIfOurs(linkPath, slavePath);
         }
+        linkPath = made;
+        return true;
     }
     if (error != nullptr) {
         *error = reason;
     }
     return false;
-}
-
-void PtyHost::Inject(const std::string& bytes) {
-    impl->WriteAll(bytes);
-}
-
-void PtyHost::SetAnswerDelay(int milliseconds) {
-    impl->answerDelayMs.store(milliseconds);
 }
 
 void PtyHost::Unplug() {
-    if (impl->stopFd >= 0) {
-        const uint64_t one = 1;
-        while (write(impl->stopFd, &one, sizeof one) < 0 && errno == EINTR) {
-        }
+    const uint64_t one = 1;
+    while (stopFd >= 0 && write(stopFd, &one, sizeof one) < 0 && errno == EINTR) {
     }
-    if (impl->server.joinable()) {
-        impl->server.join();
+    if (server.joinable()) {
+        server.join();
     }
-    std::lock_guard<std::mutex> lock(impl->writeMutex);
-    CloseIfOpen(impl->master);
-    CloseIfOpen(impl->ownSlave);
+    std::lock_guard<std::mutex> lock(writeMutex);
+    CloseIfOpen(master);
+    CloseIfOpen(ownSlave);
 }
 
 void PtyHost::WithModel(const std::function<void(DeviceModel&)>& fn) {
-    std::lock_guard<std::mutex> lock(impl->modelMutex);
-    fn(impl->model);
+    std::lock_guard<std::mutex> lock(modelMutex);
+    fn(model);
 }
 
 bool PtyHost::WaitForCommands(size_t count, int timeoutMs) {
-    std::unique_lock<std::mutex> lock(impl->modelMutex);
-    return impl->commandsArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                          [&] { return impl->model.CommandLog().size() >= count; });
+    std::unique_lock<std::mutex> lock(modelMutex);
+    return commandsArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                    [&] { return model.CommandLog().size() >= count; });
 }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <string_view>
+#include <thread>
 
 #include "sim/device_model.h"
 
@@ -23,16 +28,16 @@ public:
     // Opens the pseudo-terminal (slave raw) and starts serving. False with a reason on failure.
     bool Start(std::string* error = nullptr);
     // The slave device path, e.g. /dev/pts/7.
-    std::string SlavePath() const;
+    std::string SlavePath() const { return slavePath; }
     // Makes `linksDir`/COM<n> a symbolic link to the slave (creating the folder, mode 0700).
     // n must be 1 to 30; an existing link is replaced, any other file is left alone.
     bool LinkAsCom(int portNumber, const std::string& linksDir, std::string* error = nullptr);
 
     // Sends raw bytes to the host side as if the device had sent them (floods, noise). Blocks
     // while the pseudo-terminal is full, until the program reads or the host is unplugged.
-    void Inject(const std::string& bytes);
+    void Inject(const std::string& bytes) { WriteAll(bytes); }
     // Answers are held back this long (milliseconds) before they are sent.
-    void SetAnswerDelay(int milliseconds);
+    void SetAnswerDelay(int milliseconds) { answerDelayMs.store(milliseconds); }
     // Closes the master side as an unplugged adapter would: on the program's slave descriptor
     // poll then reports POLLHUP, reads return end of file and writes fail with EIO.
     // Waits for the serving thread to end; later Inject calls do nothing.
@@ -44,6 +49,22 @@ public:
     bool WaitForCommands(size_t count, int timeoutMs);
 
 private:
-    struct Impl;
-    Impl* impl;
+    bool Open(std::string* error);
+    void Serve();
+    void Answer(const std::string& answers);
+    bool WriteAll(std::string_view bytes);
+    // Waits `milliseconds` unless the host stops first; false when it stopped.
+    bool Pause(int milliseconds) const;
+
+    std::mutex modelMutex;  // guards model
+    std::condition_variable commandsArrived;
+    DeviceModel model;
+    std::mutex writeMutex;  // one writer at a time; guards master after Start
+    int master = -1;
+    int ownSlave = -1;
+    int stopFd = -1;  // eventfd, written once to stop and never read, so it stays readable
+    std::thread server;
+    std::string slavePath;
+    std::string linkPath;
+    std::atomic<int> answerDelayMs{0};
 };

@@ -1,62 +1,49 @@
 #include "sim/setting_line.h"
 
-#include <array>
 #include <cctype>
 
 namespace {
 
-constexpr std::array<std::string_view, 11> kCodes = {"PA", "PP", "SA", "SO", "TC", "SC",
-                                                     "TB", "TP", "TD", "TS", "FC"};
+constexpr std::string_view kCodes = "PA PP SA SO TC SC TB TP TD TS FC";
 
-bool IsKnownCode(std::string_view code) {
-    for (std::string_view known : kCodes) {
-        if (code == known) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool IsPrintable(std::string_view text) {
-    for (char c : text) {
-        if (c < 0x20 || c > 0x7e) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// "C " followed by an optionally signed decimal number, nothing else.
+// "C " then an optionally signed decimal number, nothing else.
 bool IsIntervalValue(std::string_view value) {
-    if (value.size() < 3 || value.substr(0, 2) != "C ") {
+    if (value.substr(0, 2) != "C ") {
         return false;
     }
-    std::string_view number = value.substr(2);
-    if (number.front() == '-' || number.front() == '+') {
-        number.remove_prefix(1);
+    value.remove_prefix(2);
+    if (!value.empty() && (value[0] == '-' || value[0] == '+')) {
+        value.remove_prefix(1);
     }
-    if (number.empty()) {
-        return false;
-    }
-    for (char c : number) {
+    for (char c : value) {
         if (!std::isdigit(static_cast<unsigned char>(c))) {
             return false;
         }
     }
-    return true;
+    return !value.empty();
 }
 
 }  // namespace
 
 bool IsStorableSettingLine(std::string_view line) {
-    if (line.size() < 5 || line[0] != '!' || line[3] != ' ' || !IsKnownCode(line.substr(1, 2))) {
+    if (line.size() < 5 || line[0] != '!' || line[3] != ' ' || line[4] == ' ') {
         return false;
     }
-    const std::string_view value = line.substr(4);
-    if (value.front() == ' ' || !IsPrintable(value)) {
+    const size_t code = kCodes.find(line.substr(1, 2));
+    if (code == std::string_view::npos || code % 3 != 0) {
         return false;
     }
-    return line.substr(1, 2) != "SO" || IsIntervalValue(value);
+    // Values are bytes: an ID may be stored in a code page of its own.
+    return !HasControlBytes(line) && (line.substr(1, 2) != "SO" || IsIntervalValue(line.substr(4)));
+}
+
+bool HasControlBytes(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string_view SettingKey(std::string_view line) {
@@ -65,12 +52,9 @@ std::string_view SettingKey(std::string_view line) {
 
 std::string LowerCaseCode(std::string_view line) {
     std::string lower(line);
-    if (lower.size() < 3 || lower[0] != '!') {
-        return lower;
-    }
-    const bool interval = lower.compare(1, 2, "SO") == 0;
+    const bool interval = lower.compare(0, 3, "!SO") == 0;
     for (size_t i : {size_t{1}, size_t{2}, size_t{4}}) {
-        if (i < lower.size() && (i != 4 || interval)) {
+        if (i < lower.size() && lower[0] == '!' && (i != 4 || interval)) {
             lower[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(lower[i])));
         }
     }

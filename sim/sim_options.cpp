@@ -1,150 +1,95 @@
 #include "sim/sim_options.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <climits>
 #include <fstream>
+#include <utility>
 
 #include "sim/demo_script.h"
+#include "sim/setting_line.h"
 
 namespace {
 
-constexpr int kMaxDelayMs = 60000;
-
-struct FaultFlag {
-    const char* name;
-    bool DeviceFaults::*member;
-};
-
-constexpr FaultFlag kFaultFlags[] = {
-    {"--silent", &DeviceFaults::silent},  {"--split", &DeviceFaults::splitAnswers},
-    {"--crlf", &DeviceFaults::lfAfterCr}, {"--lower-case", &DeviceFaults::lowerCaseCodes},
-    {"--noise", &DeviceFaults::noise},    {"--long-lines", &DeviceFaults::overLongLines},
-    {"--echo", &DeviceFaults::echoOn},
-};
-
 // Plain decimal digits only, so "9x", "-1" or "1e3" are refused rather than half read.
 bool ParseNumber(const std::string& text, int min, int max, int* value) {
-    if (text.empty() || text.size() > 9) {
-        return false;
-    }
-    for (char c : text) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) {
-            return false;
-        }
-    }
-    const int number = std::stoi(text);
-    if (number < min || number > max) {
+    const char* end = text.data() + text.size();
+    int number = 0;
+    const auto [stop, failure] = std::from_chars(text.data(), end, number);
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])) || stop != end ||
+        failure != std::errc() || number < min || number > max) {
         return false;
     }
     *value = number;
     return true;
 }
 
-bool HasControlBytes(const std::string& line) {
-    for (char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            return true;
-        }
-    }
-    return false;
-}
+constexpr std::pair<const char*, bool DeviceFaults::*> kFaultFlags[] = {
+    {"--silent", &DeviceFaults::silent},  {"--split", &DeviceFaults::splitAnswers},
+    {"--crlf", &DeviceFaults::lfAfterCr}, {"--lower-case", &DeviceFaults::lowerCaseCodes},
+    {"--noise", &DeviceFaults::noise},    {"--long-lines", &DeviceFaults::overLongLines},
+    {"--echo", &DeviceFaults::echoOn},
+};
 
-bool SetFaultFlag(const std::string& arg, DeviceFaults* faults) {
-    for (const FaultFlag& flag : kFaultFlags) {
-        if (arg == flag.name) {
-            faults->*flag.member = true;
-            return true;
-        }
-    }
-    return false;
-}
+constexpr const char* kValued[] = {"--com",       "--delay", "--wrong-answer",
+                                   "--links-dir", "--line",  "--script"};
 
-bool ReadScriptFile(const std::string& path, SimOptions* options, std::string* error) {
-    std::ifstream in(path);
+// Applies an option that takes `value`; false when the value is not acceptable.
+bool ApplyValue(const std::string& name, const std::string& value, SimOptions* options,
+                std::string* error) {
+    if (name == "--com") {
+        return ParseNumber(value, 1, 30, &options->comNumber);
+    }
+    if (name == "--delay") {
+        return ParseNumber(value, 0, 60000, &options->answerDelayMs);
+    }
+    if (name == "--wrong-answer") {
+        return ParseNumber(value, 0, INT_MAX, &options->faults.wrongAnswerAt);
+    }
+    if (name == "--links-dir") {
+        options->linksDir = value;
+        return !value.empty();
+    }
+    if (name == "--line") {
+        options->storedLines.push_back(value);
+        return !value.empty() && !HasControlBytes(value);
+    }
+    std::ifstream in(value);
     if (!in) {
-        *error = "cannot read script " + path;
-        return false;
+        *error = "cannot read script " + value;
+    } else if (!ReadScript(in, &options->storedLines, error)) {
+        *error = value + ": " + *error;
     }
-    if (!ReadScript(in, &options->storedLines, error)) {
-        *error = path + ": " + *error;
-        return false;
-    }
-    return true;
-}
-
-// Options that take a value; each applies it and says whether it was acceptable.
-struct ValuedOption {
-    const char* name;
-    bool (*apply)(const std::string& value, SimOptions* options);
-};
-
-const ValuedOption kValuedOptions[] = {
-    {"--com", [](const std::string& value,
-                 SimOptions* options) { return ParseNumber(value, 1, 30, &options->comNumber); }},
-    {"--links-dir",
-     [](const std::string& value, SimOptions* options) {
-         options->linksDir = value;
-         return !value.empty();
-     }},
-    {"--line",
-     [](const std::string& value, SimOptions* options) {
-         options->storedLines.push_back(value);
-         return !value.empty() && !HasControlBytes(value);
-     }},
-    {"--wrong-answer",
-     [](const std::string& value, SimOptions* options) {
-         return ParseNumber(value, 0, INT_MAX, &options->faults.wrongAnswerAt);
-     }},
-    {"--delay",
-     [](const std::string& value, SimOptions* options) {
-         return ParseNumber(value, 0, kMaxDelayMs, &options->answerDelayMs);
-     }},
-};
-
-const ValuedOption* FindValuedOption(const std::string& name) {
-    for (const ValuedOption& option : kValuedOptions) {
-        if (name == option.name) {
-            return &option;
-        }
-    }
-    return nullptr;
+    return error->empty();
 }
 
 }  // namespace
 
 bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
                      std::string* error) {
+    error->clear();
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
+        const auto flag = std::find_if(std::begin(kFaultFlags), std::end(kFaultFlags),
+                                       [&](const auto& f) { return arg == f.first; });
+        if (flag != std::end(kFaultFlags)) {
+            options->faults.*(flag->second) = true;
+        } else if (arg == "--help" || arg == "-h") {
             options->help = true;
-            continue;
-        }
-        if (arg == "--demo") {
+        } else if (arg == "--demo") {
             const std::vector<std::string> demo = DemoScript();
             options->storedLines.insert(options->storedLines.end(), demo.begin(), demo.end());
-            continue;
-        }
-        if (SetFaultFlag(arg, &options->faults)) {
-            continue;
-        }
-        const ValuedOption* valued = FindValuedOption(arg);
-        if (valued == nullptr && arg != "--script") {
+        } else if (std::find(std::begin(kValued), std::end(kValued), arg) == std::end(kValued)) {
             *error = "unknown option " + arg;
             return false;
-        }
-        if (i + 1 == args.size()) {
+        } else if (i + 1 == args.size()) {
             *error = arg + " needs a value";
             return false;
-        }
-        const std::string& value = args[++i];
-        if (valued == nullptr) {
-            if (!ReadScriptFile(value, options, error)) {
-                return false;
+        } else if (!ApplyValue(arg, args[++i], options, error)) {
+            if (error->empty()) {
+                *error = "bad value for " + arg + ": \"" + args[i] + "\"";
             }
-        } else if (!valued->apply(value, options)) {
-            *error = "bad value for " + arg + ": \"" + value + "\"";
             return false;
         }
     }

@@ -15,17 +15,12 @@
 
 namespace {
 
-// Blocked before the serving thread starts, so only sigwait below ever takes them.
-sigset_t StopSignals() {
+int Serve(const SimOptions& options) {
+    // Blocked before the serving thread starts, so only sigwait below ever takes them.
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
-    return signals;
-}
-
-int Serve(const SimOptions& options) {
-    const sigset_t signals = StopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     PtyHost host(DeviceModel(options.storedLines, options.faults));

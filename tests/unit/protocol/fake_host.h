@@ -1,125 +1,119 @@
 #pragma once
 
-#include <cstdint>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "protocol/device_fields.h"
 #include "protocol/line_assembler.h"
-#include "protocol/operation_host.h"
+#include "protocol/script_operations.h"
+#include "protocol/setting_choices.h"
+#include "protocol/settings_record.h"
 #include "resources/string_table.h"
+#include "sim/device_model.h"
 
-class DeviceModel;
-class ScriptOperations;
-
-// The main window as the script operations see it, for tests: the dialog's settings fields
-// with the real drop-down lists and start values, a log, message boxes that the operator
-// closes at once, and a clock that only the test moves. Bytes written to the port go to an
-// in-process device model; its answers come back through the line assembler and
-// ScriptOperations::HandleLine when the clock reaches them.
+// The main window as the script operations see it, on a clock that only the test moves: the
+// settings fields with their start values, message boxes closed at once, and a port whose
+// bytes go to an in-process device model. Answers come back through the line assembler.
 class FakeHost : public OperationHost, public DeviceFields {
 public:
-    struct Write {
-        long long at;       // fake milliseconds
-        std::string bytes;  // as written, CR included
-    };
-    struct LogRow {
-        int direction;
-        std::string text;
-    };
-    struct Message {
-        std::string text;
-        MessageIcon icon;
-    };
-
-    explicit FakeHost(UiLanguage language = UiLanguage::English);
-
-    // Wires the operations (timers fire into them) and the device (writes go to it).
-    void Attach(ScriptOperations& ops, DeviceModel& model) {
-        operations = &ops;
-        device = &model;
+    void Attach(ScriptOperations& ops, DeviceModel& model) { operations = &ops, device = &model; }
+    // Moves the clock by `ms`, firing timers and delivering answers in time order.
+    void Advance(long long ms) {
+        const long long until = now + ms;
+        while (!due.empty() && due.begin()->first <= until) {
+            now = due.begin()->first;
+            const auto [timerId, bytes] = due.begin()->second;
+            due.erase(due.begin());
+            if (timerId >= 0) {
+                operations->OnTimer(timerId);
+            } else {
+                assembler.Feed(bytes.data(), int(bytes.size()),
+                               [this](const char* line) { operations->HandleLine(line); });
+            }
+        }
+        now = until;
+    }
+    // The eleven fields in the order Write Script stores them, joined by '|'.
+    std::string FieldsLine() {
+        std::string out = FormatDotted(addresses[0]) + "|" + texts.hostPortText + "|" +
+                          FormatDotted(addresses[1]) + "|" + texts.intervalText + "|" +
+                          texts.timeoutText + "|" + texts.deviceIdText;
+        for (int combo = 0; combo < 5; ++combo) {
+            out += "|" + ItemText(SettingCombo(combo), selections[combo]);
+        }
+        return out;
     }
 
-    // Clock: moves time forward by `ms`, firing due timers and delivering due answers in
-    // time order (ties in the order they were armed or written).
-    void Advance(long long ms);
-
-    // Answers arrive `ms` after the write that caused them (0: once the handler returns), so
-    // a test can interleave presses with answers still on their way.
-    void SetReplyDelay(long long ms) { replyDelay = ms; }
-
-    // Sent lines without their CR, in order.
-    std::vector<std::string> SentLines() const;
-
-    // What the operator sees and does.
-    TextFields controls;  // the edits as typed; ExchangeFromControls takes them over
-    std::string echoCaption;
+    long long replyDelay = 0;  // answers arrive this long after the write that caused them
+    bool lineDown = false;     // answers are lost on the way (the device still acts)
+    TextFields controls = {"1470", "", 1, "", "", ""};  // the edits as typed
+    std::string echoCaption = "Echo Off";
     bool portOpen = true;
-    std::vector<Write> writes;
-    std::vector<LogRow> log;  // rows since the last ClearLog
-    int clearCount = 0;
-    std::vector<Message> messages;
-    std::vector<std::vector<std::string>> backups;  // what KeepBackup was given, in order
+    std::vector<std::string> sent;  // "<ms> <line without CR>"
+    std::vector<std::string> messages;
+    std::vector<std::vector<std::string>> backups;  // what KeepBackup was given
     std::string backupRefusal;                      // non-empty: KeepBackup fails with it
 
-    // OperationHost
     bool PortIsOpen() const override { return portOpen; }
-    int WritePort(const char* data, int length) override;
-    void SetTimer(int id, int milliseconds) override;
-    void KillTimer(int id) override;
-    int AddLogLine(int direction, const char* text) override;
-    void ClearLog() override {
-        log.clear();
-        ++clearCount;
+    int WritePort(const char* data, int length) override {
+        const std::string bytes(data, size_t(length));
+        sent.push_back(std::to_string(now) + " " + bytes.substr(0, bytes.find('\r')));
+        const std::string answer = device->Receive(bytes);
+        if (!answer.empty() && !lineDown) {
+            due.insert({now + replyDelay, {-1, answer}});
+        }
+        return length;
     }
-    bool ExchangeFromControls() override;
+    void SetTimer(int id, int ms) override { KillTimer(id), due.insert({now + ms, {id, ""}}); }
+    void KillTimer(int id) override {
+        const auto it =
+            std::find_if(due.begin(), due.end(), [&](auto& e) { return e.second.first == id; });
+        if (it != due.end()) {
+            due.erase(it);
+        }
+    }
+    int AddLogLine(int, const char*) override { return controls = texts, 1; }
+    void ClearLog() override {}
+    // Like the window's exchange: an ID of more than 8 characters stops it there.
+    bool ExchangeFromControls() override {
+        texts.hostPortText = controls.hostPortText, texts.commandText = controls.commandText;
+        if (controls.deviceIdText.size() > 8) {
+            return false;
+        }
+        texts = controls;
+        return true;
+    }
     DeviceFields& Fields() override { return *this; }
     void ShowMessage(const std::string& text, MessageIcon icon) override {
-        messages.push_back({text, icon});
+        messages.push_back((icon == MessageIcon::Error ? "E " : "I ") + text);
     }
-    std::string LoadString(int id) const override { return ::LoadString(id, language); }
+    std::string LoadString(int id) const override { return ::LoadString(id, UiLanguage::English); }
     std::string EchoCaption() const override { return echoCaption; }
     void SetEchoCaption(const std::string& caption) override { echoCaption = caption; }
     bool KeepBackup(const std::vector<std::string>& lines, std::string& why) override {
-        backups.push_back(lines);
-        why = backupRefusal;
+        backups.push_back(lines), why = backupRefusal;
         return backupRefusal.empty();
     }
 
-    // DeviceFields
-    uint32_t GetAddress(AddressField field) const override {
-        return addresses[field == AddressField::Host ? 0 : 1];
+    uint32_t GetAddress(AddressField field) const override { return addresses[int(field)]; }
+    void SetAddress(AddressField field, uint32_t value) override { addresses[int(field)] = value; }
+    int GetSelection(SettingCombo combo) const override { return selections[int(combo)]; }
+    void SetSelection(SettingCombo combo, int index) override { selections[int(combo)] = index; }
+    int ItemCount(SettingCombo combo) const override { return ChoicesOf(combo).count; }
+    std::string ItemText(SettingCombo combo, int index) const override {
+        return index >= 0 && index < ItemCount(combo) ? ChoicesOf(combo).items[index] : "";
     }
-    void SetAddress(AddressField field, uint32_t address) override {
-        addresses[field == AddressField::Host ? 0 : 1] = address;
-    }
-    int GetSelection(SettingCombo combo) const override { return selections.at(combo); }
-    void SetSelection(SettingCombo combo, int index) override;
-    int ItemCount(SettingCombo combo) const override;
-    std::string ItemText(SettingCombo combo, int index) const override;
     TextFields& Texts() override { return texts; }
 
 private:
-    // What happens when: a timer fires (timerId) or answer bytes arrive (timerId -1).
-    struct Event {
-        int timerId;
-        std::string bytes;
-    };
-    using Due = std::pair<long long, long long>;  // time, then the order of arming
-
-    void Receive(const std::string& bytes);
-
-    UiLanguage language;
     ScriptOperations* operations = nullptr;
     DeviceModel* device = nullptr;
     long long now = 0;
-    long long nextOrder = 0;
-    long long replyDelay = 0;
-    std::map<Due, Event> due;
+    std::multimap<long long, std::pair<int, std::string>> due;  // timer id, or -1 and bytes
     LineAssembler assembler;
-    TextFields texts;
-    uint32_t addresses[2] = {0x0A010001, 0};  // host (10.1.0.1) and second host
-    std::map<SettingCombo, int> selections;
+    TextFields texts = controls;
+    uint32_t addresses[2] = {0x0A010001, 0};
+    int selections[5] = {8, 0, 1, 0, 0};  // 115200, NONE, 8, 1, NONE
 };
