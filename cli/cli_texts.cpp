@@ -102,8 +102,6 @@ const Entry kTexts[] = {
     {"the erase stopped after %s of %s stored lines",
      "저장된 줄 %s개를 지운 뒤 멈추었습니다(전체 %s개)"},
     {"backup of the device's script: %s", "장치 스크립트 백업: %s"},
-    {"no backup could be kept, nothing was erased: %s",
-     "백업을 남길 수 없어 아무것도 지우지 않았습니다: %s"},
     {"%s lines from the device were not stored (too many at once)",
      "장치에서 온 %s줄을 저장하지 못했습니다(한꺼번에 너무 많음)"},
 };

@@ -35,7 +35,6 @@ enum class CliText {
     WriteProgress,
     EraseProgress,
     BackupSaved,
-    BackupFailed,
     LinesNotStored,
 };
 

@@ -29,6 +29,6 @@ function(quillbox_qtest)
         target_link_libraries(${_name} PRIVATE ${Q_LIBS} Qt6::Test)
         add_test(NAME ${_name} COMMAND ${_name})
         set_tests_properties(${_name} PROPERTIES TIMEOUT 300
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANGUAGE=;LC_ALL=;LC_MESSAGES=;LANG=C.UTF-8")
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANGUAGE=;LC_ALL=;LC_MESSAGES=;LANG=C.UTF-8;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data")
     endforeach()
 endfunction()
