@@ -15,25 +15,17 @@ constexpr BuiltInRange kBuiltIn[] = {
     {15, 10, "ttyACM"},
 };
 
-constexpr const char* kUartStem = "ttyS";
-
 // The index after `stem`: one or two digits, no leading zero; -1 when it is not that form.
 int DeviceIndex(const std::string& deviceName, const std::string& stem) {
     if (deviceName.compare(0, stem.size(), stem) != 0) {
         return -1;
     }
     const std::string digits = deviceName.substr(stem.size());
-    if (digits.empty() || digits.size() > 2 || (digits.size() == 2 && digits[0] == '0')) {
+    if (digits.empty() || digits.size() > 2 || (digits.size() == 2 && digits[0] == '0') ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
         return -1;
     }
-    int index = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') {
-            return -1;
-        }
-        index = index * 10 + (c - '0');
-    }
-    return index;
+    return std::stoi(digits);
 }
 
 }  // namespace
@@ -59,5 +51,5 @@ uint16_t BuiltInPortNumber(const std::string& deviceName) {
 }
 
 bool IsPlatformUartName(const std::string& deviceName) {
-    return DeviceIndex(deviceName, kUartStem) >= 0;
+    return DeviceIndex(deviceName, kBuiltIn[0].stem) >= 0;
 }

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,24 +19,17 @@ constexpr size_t kMaxProductLength = 64;
 // `device` (ttyUSB: port -> interface -> device; ttyACM: interface -> device).
 constexpr int kProductSearchDepth = 3;
 
-// Numbers in discovery order, at most `capacity`, each at most once.
-class PortList {
-public:
-    PortList(uint16_t* numbers, int capacity) : numbers(numbers), capacity(capacity) {}
+// Numbers in discovery order, each once, at most `capacity` of them.
+struct PortList {
+    std::vector<uint16_t> numbers;
+    size_t capacity;
 
     void Add(uint16_t portNumber) {
-        if (Full() || std::find(numbers, numbers + count, portNumber) != numbers + count) {
-            return;
+        if (numbers.size() < capacity &&
+            std::find(numbers.begin(), numbers.end(), portNumber) == numbers.end()) {
+            numbers.push_back(portNumber);
         }
-        numbers[count++] = portNumber;
     }
-    bool Full() const { return count >= capacity; }
-    int Count() const { return count; }
-
-private:
-    uint16_t* numbers;
-    int capacity;
-    int count = 0;
 };
 
 // The entry names of a folder sorted by name, so that the discovery order does not depend on
@@ -72,8 +64,8 @@ bool ReadFirstLine(const std::string& path, std::string* line) {
     }
     std::string text(buffer, static_cast<size_t>(n));
     text = text.substr(0, text.find('\n'));
-    const size_t end = text.find_last_not_of(" \t\r");
     const size_t begin = text.find_first_not_of(" \t\r");
+    const size_t end = text.find_last_not_of(" \t\r");
     *line = begin == std::string::npos ? std::string() : text.substr(begin, end - begin + 1);
     return true;
 }
@@ -94,47 +86,27 @@ void AddSysfsPorts(const std::string& sysTty, const std::vector<std::string>& na
     }
 }
 
-void AddLinkedPorts(const std::string& linksDir, PortList* ports) {
+void AddLinkedPorts(const ComPortMap& map, PortList* ports) {
     std::vector<std::string> names;
-    if (!ListFolder(linksDir, &names)) {
+    if (!map.LinksUsable() || !ListFolder(map.Roots().linksDir, &names)) {
         return;
     }
     for (const std::string& name : names) {
         const uint16_t portNumber = ParseComPortName(name);
-        struct stat target {};
-        // stat follows the link: a dangling one fails and is not offered.
-        if (portNumber != 0 && stat((linksDir + "/" + name).c_str(), &target) == 0) {
+        if (portNumber != 0 && IsCharDevice(map.Roots().linksDir + "/" + name)) {
             ports->Add(portNumber);
         }
     }
 }
 
-// Without sysfs: a number exists when its device (or link) opens.
-void ProbePorts(const PortRoots& roots, int capacity, PortList* ports) {
-    const ComPortMap map(roots);
-    for (int n = 1; n <= capacity && n <= UINT16_MAX; ++n) {
+// Without sysfs: a number exists when a character device is at its path. Never opened: an
+// open toggles DTR/RTS and can reset a device on another port.
+void ProbePorts(const ComPortMap& map, PortList* ports) {
+    for (size_t n = 1; n <= ports->capacity && n <= UINT16_MAX; ++n) {
         const std::string path = map.DevicePath(static_cast<uint16_t>(n));
-        if (path.empty()) {
-            continue;
-        }
-        const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd >= 0) {
-            close(fd);
+        if (!path.empty() && IsCharDevice(path)) {
             ports->Add(static_cast<uint16_t>(n));
         }
-    }
-}
-
-// Ascending; for each position the first smallest entry at or after it is swapped there.
-void SelectionSort(uint16_t* numbers, int count) {
-    for (int i = 0; i + 1 < count; ++i) {
-        int smallest = i;
-        for (int j = i + 1; j < count; ++j) {
-            if (numbers[j] < numbers[smallest]) {
-                smallest = j;
-            }
-        }
-        std::swap(numbers[i], numbers[smallest]);
     }
 }
 
@@ -147,12 +119,7 @@ bool Resolve(const std::string& path, std::string* resolved) {
     return true;
 }
 
-std::string CanonicalPath(const std::string& path) {
-    std::string resolved;
-    return Resolve(path, &resolved) ? resolved : path;
-}
-
-// Keeps the text printable: sysfs strings come from the device's own descriptors.
+// Keeps the text printable and short: sysfs strings come from the device's own descriptors.
 std::string Printable(const std::string& text) {
     std::string clean;
     for (char c : text) {
@@ -165,18 +132,15 @@ std::string Printable(const std::string& text) {
 }
 
 std::string UsbProduct(const std::string& sysRoot, const std::string& deviceName) {
-    if (deviceName.empty()) {
-        return {};
-    }
-    const std::string sysTop = CanonicalPath(sysRoot) + "/";
+    std::string sysTop;
     std::string folder;
-    if (!Resolve(sysRoot + "/class/tty/" + deviceName + "/device", &folder)) {
+    if (!Resolve(sysRoot, &sysTop) ||
+        !Resolve(sysRoot + "/class/tty/" + deviceName + "/device", &folder)) {
         return {};
     }
-    for (int level = 0; level < kProductSearchDepth; ++level) {
-        if (folder.compare(0, sysTop.size(), sysTop) != 0) {
-            break;  // never read outside the sysfs tree
-        }
+    // Never read outside the sysfs tree.
+    for (int level = 0; level < kProductSearchDepth && folder.rfind(sysTop + "/", 0) == 0;
+         ++level) {
         std::string product;
         if (ReadFirstLine(folder + "/product", &product)) {
             return Printable(product);
@@ -192,25 +156,27 @@ int EnumComPorts(uint16_t* portNumbers, int capacity, const PortRoots& roots) {
     if (portNumbers == nullptr || capacity <= 0) {
         return 0;
     }
-    PortList ports(portNumbers, capacity);
+    const ComPortMap map(roots);
+    PortList ports{{}, static_cast<size_t>(capacity)};
     const std::string sysTty = roots.sysRoot + "/class/tty";
     std::vector<std::string> ttys;
     if (ListFolder(sysTty, &ttys)) {
         AddSysfsPorts(sysTty, ttys, &ports);
-        AddLinkedPorts(roots.linksDir, &ports);
+        AddLinkedPorts(map, &ports);
     } else {
-        ProbePorts(roots, capacity, &ports);
+        ProbePorts(map, &ports);
     }
-    SelectionSort(portNumbers, ports.Count());
-    return ports.Count();
+    std::sort(ports.numbers.begin(), ports.numbers.end());
+    std::copy(ports.numbers.begin(), ports.numbers.end(), portNumbers);
+    return static_cast<int>(ports.numbers.size());
 }
 
 std::string DescribeComPort(uint16_t portNumber, const PortRoots& roots) {
     const std::string path = ComPortMap(roots).DevicePath(portNumber);
-    if (path.empty()) {
-        return {};
+    std::string device;
+    if (path.empty() || !Resolve(path, &device)) {
+        return path;
     }
-    const std::string device = CanonicalPath(path);
     const std::string product = UsbProduct(roots.sysRoot, device.substr(device.rfind('/') + 1));
     return product.empty() ? device : device + " - " + product;
 }

@@ -37,16 +37,12 @@ private:
 // checking it every millisecond; true once it holds, false after ten seconds.
 inline bool WaitUntil(const std::function<bool()>& condition) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
+    while (!condition() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return true;
+    return condition();
 }
 
-// Descriptors this process has open now.
 inline int OpenDescriptorCount() {
     const std::filesystem::directory_iterator entries("/proc/self/fd");
     return static_cast<int>(std::distance(begin(entries), end(entries)));

@@ -6,16 +6,14 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <chrono>
 #include <stdexcept>
 #include <string>
 
 #include "tests/unit/link/temp_tree.h"
 
 // A bare pseudo-terminal pair standing in for a device: the test plays the device on the
-// master side, and the slave is linked as COM<n> in the tree's links folder. The test keeps
-// its own slave descriptor (so the line survives the channel's closes) to inspect settings.
+// master side; the slave is linked as COM<n> in the tree's links folder. The test keeps its
+// own slave descriptor (the line survives the channel's closes) to inspect the settings.
 class PtyPort {
 public:
     PtyPort(const TempTree& tree, int portNumber) {
@@ -24,7 +22,7 @@ public:
             throw std::runtime_error("openpty failed");
         }
         slavePath = name;
-        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        fcntl(master, F_SETFL, O_NONBLOCK);
         fcntl(master, F_SETFD, FD_CLOEXEC);
         fcntl(slave, F_SETFD, FD_CLOEXEC);
         tree.MakeLink("links/COM" + std::to_string(portNumber), slavePath);
@@ -37,36 +35,25 @@ public:
     int Slave() const { return slave; }
     const std::string& SlavePath() const { return slavePath; }
 
-    // Writes all of `bytes` to the master (the device sends).
+    // The device sends all of `bytes`, waiting at most 10 s for room each time.
     void Send(const std::string& bytes) const {
         for (size_t sent = 0; sent < bytes.size();) {
             const ssize_t n = write(master, bytes.data() + sent, bytes.size() - sent);
+            pollfd room{master, POLLOUT, 0};
             if (n > 0) {
                 sent += static_cast<size_t>(n);
-            } else if (errno == EAGAIN) {
-                pollfd writable{master, POLLOUT, 0};
-                if (poll(&writable, 1, 10000) <= 0) {
-                    throw std::runtime_error("the program does not read the pseudo-terminal");
-                }
-            } else if (errno != EINTR) {
-                throw std::runtime_error("write to the pseudo-terminal master failed");
+            } else if (poll(&room, 1, 10000) <= 0) {
+                throw std::runtime_error("the program does not read the pseudo-terminal");
             }
         }
     }
-
-    // Reads from the master until `count` bytes came or `timeoutMs` passed.
+    // What the device receives: until `count` bytes came or `timeoutMs` passed without any.
     std::string Receive(size_t count, int timeoutMs) const {
         std::string received;
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (received.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            pollfd readable{master, POLLIN, 0};
-            char buffer[4096];
-            const ssize_t n = left.count() > 0 && poll(&readable, 1, int(left.count())) > 0
-                                  ? read(master, buffer, sizeof buffer)
-                                  : 0;
+        char buffer[4096];
+        pollfd readable{master, POLLIN, 0};
+        while (received.size() < count && poll(&readable, 1, timeoutMs) > 0) {
+            const ssize_t n = read(master, buffer, sizeof buffer);
             if (n <= 0) {
                 break;
             }
@@ -74,13 +61,11 @@ public:
         }
         return received;
     }
-
     // Bytes the device sent that the program has not read yet.
     int Unread() const {
         int pending = 0;
         return ioctl(slave, FIONREAD, &pending) == 0 ? pending : -1;
     }
-
     // Closes both test-side descriptors, as an unplugged adapter would vanish.
     void Unplug() {
         for (int* fd : {&master, &slave}) {

@@ -1,9 +1,12 @@
 #include "link/port_discovery.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#include <filesystem>
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/unit/link/temp_tree.h"
@@ -12,158 +15,143 @@ namespace {
 
 using Numbers = std::vector<uint16_t>;
 
-Numbers Range(uint16_t first, uint16_t last) {
-    Numbers numbers;
-    for (unsigned n = first; n <= last; ++n) {
-        numbers.push_back(static_cast<uint16_t>(n));
+// /dev/null stands in for a serial device: a character device that nothing here opens.
+void Device(const TempTree& tree, const std::string& relative) {
+    tree.MakeLink(relative, "/dev/null");
+}
+
+struct DiscoveryCase {
+    const char* name;
+    std::function<void(const TempTree&)> setup;
+    Numbers expected;
+    std::vector<std::pair<uint16_t, const char*>> paths;  // COM number -> path in the tree
+    int warnings = 0;                                     // lines on standard error
+    const char* linksDir = "links";
+};
+
+void PrintTo(const DiscoveryCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class Discovery : public ::testing::TestWithParam<DiscoveryCase> {};
+
+TEST_P(Discovery, OffersAndMapsTheRightPorts) {
+    const DiscoveryCase& c = GetParam();
+    TempTree tree;
+    c.setup(tree);
+    PortRoots roots = tree.Roots();
+    roots.linksDir = tree.Path(c.linksDir);
+    testing::internal::CaptureStderr();
+    for (int pass = 0; pass < 2; ++pass) {
+        Numbers ports(31, 0xBEEF);
+        const int count = EnumComPorts(ports.data(), 30, roots);
+        EXPECT_EQ(ports[30], 0xBEEF) << "written past the capacity";
+        ports.resize(static_cast<size_t>(std::max(count, 0)));
+        EXPECT_EQ(ports, c.expected);
+    }
+    for (const auto& [number, path] : c.paths) {
+        EXPECT_EQ(ComPortMap(roots).DevicePath(number), tree.Path(path)) << number;
+    }
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), c.warnings) << errors;
+}
+
+Numbers CutThenSorted() {
+    Numbers numbers = {1, 2, 3, 4};
+    for (uint16_t n = 10; n <= 35; ++n) {
+        numbers.push_back(n);
     }
     return numbers;
 }
 
-class PortDiscovery : public ::testing::Test {
-protected:
-    // The dialog's call: 30 entries of room, one more to catch a write past them.
-    Numbers Discover(int capacity = 30) const {
-        Numbers ports(static_cast<size_t>(capacity) + 1, 0xBEEF);
-        const int count = EnumComPorts(ports.data(), capacity, tree.Roots());
-        EXPECT_GE(count, 0);
-        EXPECT_LE(count, capacity);
-        EXPECT_EQ(ports[static_cast<size_t>(capacity)], 0xBEEF) << "written past the capacity";
-        ports.resize(static_cast<size_t>(count < 0 ? 0 : count));
-        return ports;
-    }
-    void AddTty(const std::string& name) { tree.MakeDir("sys/class/tty/" + name); }
-    void AddUart(const std::string& name, const std::string& type) {
-        tree.WriteFile("sys/class/tty/" + name + "/type", type);
-    }
-    void AddLink(int portNumber, const std::string& target = "devices/real") {
-        tree.WriteFile("devices/real", "");
-        tree.MakeLink("links/COM" + std::to_string(portNumber), tree.Path(target));
-    }
-
-    TempTree tree;
+const DiscoveryCase kCases[] = {
+    {"RealUartsAndAdapters",
+     [](const TempTree& t) {
+         t.WriteFile("sys/class/tty/ttyS0/type", "4\n");
+         t.WriteFile("sys/class/tty/ttyS1/type", "0\n");  // no UART answered
+         t.MakeDir("sys/class/tty/ttyS2");
+         t.WriteFile("sys/class/tty/ttyS4/type", "4");  // outside the table
+         for (const char* name : {"ttyUSB0", "ttyACM2", "tty0", "console"}) {
+             t.MakeDir(std::string("sys/class/tty/") + name);
+         }
+     },
+     {1, 5, 17},
+     {{1, "dev/ttyS0"}, {15, "dev/ttyACM0"}}},
+    {"LinksOverrideAndAdd",
+     [](const TempTree& t) {
+         t.MakeDir("sys/class/tty/ttyUSB0");
+         for (const char* name : {"COM5", "COM31", "COM3", "COM05", "COMx"}) {
+             Device(t, std::string("links/") + name);
+         }
+         t.WriteFile("links/COM8", "not a device");
+     },
+     {3, 5, 31},
+     {{5, "links/COM5"}, {31, "links/COM31"}, {8, "dev/ttyUSB3"}}},
+    {"DanglingLinkHidesNothing",
+     [](const TempTree& t) {
+         t.MakeDir("sys/class/tty/ttyUSB0");
+         t.MakeLink("links/COM5", t.Path("gone"));
+     },
+     {5},
+     {{5, "dev/ttyUSB0"}}},
+    {"FolderOthersCanWriteIsIgnored",
+     [](const TempTree& t) {
+         t.MakeDir("sys/class/tty");
+         Device(t, "links/COM3");
+         chmod(t.Path("links").c_str(), 0777);
+     },
+     {},
+     {{3, "dev/ttyS2"}},
+     1},
+    {"RuntimeFolderOthersCanWriteIsIgnored",
+     [](const TempTree& t) {
+         t.MakeDir("sys/class/tty");
+         Device(t, "run/quillbox/ports/COM3");
+         chmod(t.Path("run").c_str(), 0777);
+     },
+     {},
+     {{3, "dev/ttyS2"}},
+     1,
+     "run/quillbox/ports"},
+    {"WithoutSysfsCharacterDevicesAreFoundWithoutOpening",
+     [](const TempTree& t) {
+         Device(t, "dev/ttyS1");
+         t.MakeDir("dev");
+         mkfifo(t.Path("dev/ttyUSB3").c_str(), 0600);  // opens like a device, is none
+         Device(t, "dev/ttyUSB4");
+         t.MakeLink("links/COM9", t.Path("gone"));
+         Device(t, "links/COM26");
+     },
+     {2, 9, 26},
+     {{9, "dev/ttyUSB4"}}},
+    {"CapacityCutsInDiscoveryOrderBeforeSorting",
+     [](const TempTree& t) {
+         t.MakeDir("sys/class/tty");
+         for (int n = 1; n <= 35; ++n) {
+             Device(t, "links/COM" + std::to_string(n));
+         }
+     },
+     CutThenSorted(),
+     {}},
 };
 
-TEST_F(PortDiscovery, SysfsListsRealUartsAndAdaptersOfTheTable) {
-    AddUart("ttyS0", "4\n");
-    AddUart("ttyS1", "0\n");  // the kernel's placeholder: no UART answered
-    AddTty("ttyS2");          // no type at all
-    AddUart("ttyS3", "16\n");
-    AddUart("ttyS4", "4\n");  // real, but outside the table
-    for (const char* name : {"ttyUSB0", "ttyACM2", "tty0", "console", "ptmx"}) {
-        AddTty(name);
-    }
-    EXPECT_EQ(Discover(), (Numbers{1, 4, 5, 17}));
-}
+INSTANTIATE_TEST_SUITE_P(Trees, Discovery, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(PortDiscovery, LinksAddNumbersOnceSortedAndDanglingOnesAreSkipped) {
-    AddTty("ttyUSB0");
-    AddLink(99);
-    AddLink(5);   // overrides ttyUSB0: listed once
-    AddLink(31);  // found; the dialog decides not to offer it
-    AddLink(3);
-    AddLink(7, "devices/unplugged");
-    tree.MakeLink("links/COM05", tree.Path("devices/real"));
-    tree.MakeLink("links/COMx", tree.Path("devices/real"));
-    tree.WriteFile("links/notes.txt", "");
-    EXPECT_EQ(Discover(), (Numbers{3, 5, 31, 99}));
-}
-
-TEST_F(PortDiscovery, CapacityCutsInDiscoveryOrderBeforeSorting) {
-    tree.MakeDir("sys/class/tty");
-    for (int n = 1; n <= 35; ++n) {
-        AddLink(n);
-    }
-    // By name COM1, COM10..COM19, COM2, COM20..COM29, COM3, COM30..COM35 and COM4 come
-    // first: COM5 to COM9 are among the five dropped although their numbers are small.
-    Numbers expected = Range(1, 4);
-    const Numbers high = Range(10, 35);
-    expected.insert(expected.end(), high.begin(), high.end());
-    EXPECT_EQ(Discover(), expected);
-}
-
-TEST_F(PortDiscovery, SysfsComesBeforeLinks) {
-    for (int k = 0; k < 4; ++k) {
-        AddUart("ttyS" + std::to_string(k), "4");
-    }
-    for (int k = 0; k < 10; ++k) {
-        AddTty("ttyUSB" + std::to_string(k));
-        AddTty("ttyACM" + std::to_string(k));
-    }
-    for (int n = 25; n <= 35; ++n) {
-        AddLink(n);
-    }
-    EXPECT_EQ(Discover(), Range(1, 30));
-    // By name ttyACM* sorts before ttyS* and ttyUSB*.
-    EXPECT_EQ(Discover(5), Range(15, 19));
-}
-
-TEST_F(PortDiscovery, WithoutSysfsTheMappedPathsAreProbed) {
-    for (const char* device : {"dev/ttyS1", "dev/ttyUSB3", "dev/ttyACM0", "dev/ttyACM9"}) {
-        tree.WriteFile(device, "");  // no UART type can be checked: counted
-    }
-    AddLink(3);
-    AddLink(9, "devices/unplugged");
-    AddLink(26);
-    tree.MakeDir("links/COM27");  // opens for reading like a device would
-    EXPECT_EQ(Discover(), (Numbers{2, 3, 8, 15, 24, 26, 27}));
-    EXPECT_EQ(Discover(10), (Numbers{2, 3, 8}));
-}
-
-TEST_F(PortDiscovery, NoRoomNoPorts) {
-    AddTty("ttyUSB0");
-    uint16_t untouched = 0xBEEF;
-    EXPECT_EQ(EnumComPorts(&untouched, 0, tree.Roots()), 0);
-    EXPECT_EQ(EnumComPorts(&untouched, -3, tree.Roots()), 0);
-    EXPECT_EQ(EnumComPorts(nullptr, 30, tree.Roots()), 0);
-    EXPECT_EQ(untouched, 0xBEEF);
-}
-
-class PortDescription : public ::testing::Test {
-protected:
-    PortDescription() {
-        tree.WriteFile("sys/devices/usb1/1-1/product", "FT232R USB UART\n");
-        tree.MakeDir("sys/devices/usb1/1-1/1-1:1.0/ttyUSB0");
-        tree.MakeLink("sys/class/tty/ttyUSB0/device", "../../../devices/usb1/1-1/1-1:1.0/ttyUSB0");
-        tree.WriteFile("sys/devices/usb2/2-1/product", "Pico\n");
-        tree.MakeDir("sys/devices/usb2/2-1/2-1:1.0");
-        tree.MakeLink("sys/class/tty/ttyACM0/device", "../../../devices/usb2/2-1/2-1:1.0");
-        tree.WriteFile("sys/class/tty/ttyS0/type", "4");
-        for (const char* device : {"dev/ttyUSB0", "dev/ttyACM0", "dev/ttyS0"}) {
-            tree.WriteFile(device, "");
-        }
-    }
-    std::string Device(const std::string& relative) const {
-        return std::filesystem::canonical(tree.Path(relative)).string();
-    }
-
+TEST(PortDescription, ShowsPathAndPrintableUsbProductFromInsideSysfsOnly) {
     TempTree tree;
-};
-
-TEST_F(PortDescription, DevicesAndLinksShowTheirPathAndUsbProduct) {
-    EXPECT_EQ(DescribeComPort(5, tree.Roots()), Device("dev/ttyUSB0") + " - FT232R USB UART");
-    EXPECT_EQ(DescribeComPort(15, tree.Roots()), Device("dev/ttyACM0") + " - Pico");
-    EXPECT_EQ(DescribeComPort(1, tree.Roots()), Device("dev/ttyS0"));
-    tree.MakeLink("links/COM7", tree.Path("dev/ttyUSB0"));
-    EXPECT_EQ(DescribeComPort(7, tree.Roots()), Device("dev/ttyUSB0") + " - FT232R USB UART");
-    tree.MakeLink("links/COM8", tree.Path("dev/missing"));
-    EXPECT_EQ(DescribeComPort(8, tree.Roots()), tree.Path("links/COM8"));
-    EXPECT_EQ(DescribeComPort(0, tree.Roots()), "");
-    EXPECT_EQ(DescribeComPort(29, tree.Roots()), "");
-}
-
-TEST_F(PortDescription, ProductIsKeptPrintableShortAndInsideSysfs) {
-    tree.WriteFile("sys/devices/usb1/1-1/product", "Evil\x1b[2J\x07Name" + std::string(100, 'x'));
-    const std::string description = DescribeComPort(5, tree.Roots());
-    const std::string product = description.substr(description.find(" - ") + 3);
-    EXPECT_EQ(product.substr(0, 10), "Evil[2JNam");
-    EXPECT_EQ(product.size(), 64u);
-
+    tree.WriteFile("sys/devices/usb1/1-1/product", "FT232\x1b[2J" + std::string(100, 'x'));
+    tree.MakeDir("sys/devices/usb1/1-1/1-1:1.0/ttyUSB0");
+    tree.MakeLink("sys/class/tty/ttyUSB0/device", "../../../devices/usb1/1-1/1-1:1.0/ttyUSB0");
     tree.WriteFile("elsewhere/product", "Not from sysfs\n");
     tree.MakeDir("elsewhere/port");
-    tree.Remove("sys/class/tty/ttyUSB0/device");
-    tree.MakeLink("sys/class/tty/ttyUSB0/device", tree.Path("elsewhere/port"));
-    EXPECT_EQ(DescribeComPort(5, tree.Roots()), Device("dev/ttyUSB0"));
+    tree.MakeLink("sys/class/tty/ttyUSB1/device", tree.Path("elsewhere/port"));
+    tree.WriteFile("dev/ttyUSB0", "");
+    tree.WriteFile("dev/ttyUSB1", "");
+    const std::string dev = std::filesystem::canonical(tree.Path("dev")).string();
+    EXPECT_EQ(DescribeComPort(5, tree.Roots()), dev + "/ttyUSB0 - FT232[2J" + std::string(56, 'x'));
+    EXPECT_EQ(DescribeComPort(6, tree.Roots()), dev + "/ttyUSB1");
+    EXPECT_EQ(DescribeComPort(0, tree.Roots()), "");
 }
 
 }  // namespace

@@ -10,8 +10,9 @@
 
 #include "link/com_port_map.h"
 
-// A temporary folder for fake /sys, /dev and links trees; removed with its contents. Tests
-// pass its roots to the code under test, so nothing of the real system is touched.
+// A private temporary folder (removed with its contents) for fake sys/, dev/ and links/
+// trees; sys/ and dev/ exist only once something is put into them, so a fresh tree also
+// stands for a system whose /sys cannot be read.
 class TempTree {
 public:
     TempTree() {
@@ -20,16 +21,13 @@ public:
             throw std::runtime_error("mkdtemp failed");
         }
         root = pattern;
+        mkdir(Path("links").c_str(), 0700);
     }
-    ~TempTree() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+    ~TempTree() { std::filesystem::remove_all(root); }
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;
 
     std::string Path(const std::string& relative) const { return root + "/" + relative; }
-
     void MakeDir(const std::string& relative) const {
         std::filesystem::create_directories(Path(relative));
     }
@@ -42,23 +40,7 @@ public:
         MakeParent(relative);
         std::filesystem::create_symlink(target, Path(relative));
     }
-    void MakeFifo(const std::string& relative) const {
-        MakeParent(relative);
-        if (mkfifo(Path(relative).c_str(), 0600) != 0) {
-            throw std::runtime_error("mkfifo failed");
-        }
-    }
-    void Remove(const std::string& relative) const { std::filesystem::remove(Path(relative)); }
-
-    // sys/, dev/ and links/ under this folder; sys/ and dev/ exist only once something is
-    // put into them, so a fresh tree also stands for a system whose /sys cannot be read.
-    PortRoots Roots() const {
-        PortRoots roots;
-        roots.sysRoot = Path("sys");
-        roots.devRoot = Path("dev");
-        roots.linksDir = Path("links");
-        return roots;
-    }
+    PortRoots Roots() const { return {Path("sys"), Path("dev"), Path("links")}; }
 
 private:
     void MakeParent(const std::string& relative) const {
