@@ -10,26 +10,25 @@
 #include <set>
 #include <utility>
 
-#include "link/built_in_ports.h"
 #include "link/com_port_name.h"
 
 namespace {
 
+// Blocks of consecutive COM numbers mapped onto numbered devices of one kind.
+struct BuiltInRange {
+    uint16_t firstPort;
+    int count;
+    const char* stem;
+};
+constexpr BuiltInRange kBuiltIn[] = {{1, 4, "ttyS"}, {5, 10, "ttyUSB"}, {15, 10, "ttyACM"}};
+
 constexpr const char* kAppFolder = "quillbox";
 
-std::string Parent(std::string path) {
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return {};
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
+// The folder above `path` ("/" for a top folder, "" for a relative name); trailing slashes
+// are not names.
+std::string Parent(const std::string& path) {
+    const size_t slash = path.find_last_of('/', path.find_last_not_of('/'));
+    return slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 // "" when `folder` is a folder of this user that nobody else can write, else why not.
@@ -39,23 +38,10 @@ std::string PrivateFolderFault(const std::string& folder) {
         const int error = errno;
         return "cannot be inspected (error " + std::to_string(error) + ")";
     }
-    if (!S_ISDIR(info.st_mode)) {
-        return "is not a folder";
+    if (!S_ISDIR(info.st_mode) || info.st_uid != geteuid()) {
+        return "is not a folder of this user";
     }
-    if (info.st_uid != geteuid()) {
-        return "belongs to another user";
-    }
-    return (info.st_mode & (S_IWGRP | S_IWOTH)) != 0 ? "is writable by others" : "";
-}
-
-void WarnOnce(const std::string& linksDir, const std::string& folder, const std::string& fault) {
-    static std::mutex mutex;
-    static std::set<std::string> warned;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (warned.insert(linksDir).second) {
-        std::fprintf(stderr, "quillbox: COM links in %s ignored: %s %s\n", linksDir.c_str(),
-                     folder.c_str(), fault.c_str());
-    }
+    return (info.st_mode & (S_IWGRP | S_IWOTH)) != 0 ? "can be written by others" : "";
 }
 
 }  // namespace
@@ -68,6 +54,18 @@ std::string PortRoots::DefaultLinksDir() {
     return "/tmp/quillbox-" + std::to_string(getuid()) + "/ports";
 }
 
+uint16_t BuiltInPortNumber(const std::string& deviceName) {
+    for (const BuiltInRange& range : kBuiltIn) {
+        const std::string stem = range.stem;
+        for (int index = 0; index < range.count; ++index) {
+            if (deviceName == stem + std::to_string(index)) {
+                return static_cast<uint16_t>(range.firstPort + index);
+            }
+        }
+    }
+    return 0;
+}
+
 bool IsCharDevice(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode);
@@ -77,32 +75,38 @@ ComPortMap::ComPortMap(PortRoots roots) : roots(std::move(roots)) {}
 
 bool ComPortMap::LinksUsable() const {
     struct stat info {};
-    if (roots.linksDir.empty() || (lstat(roots.linksDir.c_str(), &info) != 0 && errno == ENOENT)) {
+    if (lstat(roots.linksDir.c_str(), &info) != 0 && errno == ENOENT) {
         return false;
     }
     const std::string parent = Parent(roots.linksDir);
-    std::string folders[] = {roots.linksDir, parent,
-                             BaseName(parent) == kAppFolder ? Parent(parent) : std::string()};
-    for (const std::string& folder : folders) {
+    const bool appFolder = parent.substr(parent.rfind('/') + 1) == kAppFolder;
+    static std::mutex warnedMutex;
+    static std::set<std::string> warned;
+    for (const std::string& folder : {roots.linksDir, parent, appFolder ? Parent(parent) : ""}) {
         const std::string fault = folder.empty() ? "" : PrivateFolderFault(folder);
-        if (!fault.empty()) {
-            WarnOnce(roots.linksDir, folder, fault);
-            return false;
+        if (fault.empty()) {
+            continue;
         }
+        std::lock_guard<std::mutex> lock(warnedMutex);
+        if (warned.insert(roots.linksDir).second) {
+            std::fprintf(stderr, "quillbox: the COM links in %s are ignored: %s %s\n",
+                         roots.linksDir.c_str(), folder.c_str(), fault.c_str());
+        }
+        return false;
     }
     return true;
 }
 
 std::string ComPortMap::DevicePath(uint16_t portNumber) const {
-    if (portNumber == 0) {
-        return {};
-    }
-    // A link that dangles or leads to no device neither claims its number nor hides the
-    // built-in device: a simulator that died must not make an adapter unreachable.
     const std::string link = roots.linksDir + "/" + ComPortName(portNumber);
-    if (IsCharDevice(link) && LinksUsable()) {
+    if (portNumber != 0 && IsCharDevice(link) && LinksUsable()) {
         return link;
     }
-    const std::string device = BuiltInDeviceName(portNumber);
-    return device.empty() ? std::string() : roots.devRoot + "/" + device;
+    for (const BuiltInRange& range : kBuiltIn) {
+        const int index = static_cast<int>(portNumber) - range.firstPort;
+        if (index >= 0 && index < range.count) {
+            return roots.devRoot + "/" + range.stem + std::to_string(index);
+        }
+    }
+    return {};
 }

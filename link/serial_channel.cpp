@@ -46,26 +46,21 @@ int ConfigureLine(int fd) {
         return errno;
     }
     int lines = TIOCM_DTR | TIOCM_RTS;
-    if (ioctl(fd, TIOCMBIC, &lines) != 0) {
-        const int error = errno;
-        // Pseudo-terminals and some adapters have no modem lines; that is not a failure.
-        if (error != ENOTTY && error != EINVAL) {
-            return error;
-        }
+    const int error = ioctl(fd, TIOCMBIC, &lines) == 0 ? 0 : errno;
+    // Pseudo-terminals and some adapters have no modem lines; that is not a failure.
+    if (error != 0 && error != ENOTTY && error != EINVAL) {
+        return error;
     }
     tcflush(fd, TCIOFLUSH);
     return 0;
 }
 
-// Lets go of the terminal: other descriptors of it must not keep our exclusivity. 0 or errno.
+// Lets go of the terminal: other descriptors of it must not keep our exclusivity. Linux
+// releases the descriptor even when close reports an error, so it is never retried.
 int CloseTerminal(int fd) {
     (void)ioctl(fd, TIOCNXCL);
-    // Linux releases the descriptor even when close reports an error: it is never retried.
-    if (close(fd) != 0) {
-        const int error = errno;
-        return error == EINTR ? 0 : error;
-    }
-    return 0;
+    const int error = close(fd) == 0 ? 0 : errno;
+    return error == EINTR ? 0 : error;
 }
 
 // A read that finds nothing on a line that hung up (unplugged adapter) returns 0 as well.
@@ -99,7 +94,7 @@ CSCom::~CSCom() {
 
 int CSCom::OpenPort(uint16_t portNumber, SerialSettings settings) {
     const std::string name = ComPortName(portNumber);
-    if (portOpen.load() != 0 || !DevicePath().empty()) {
+    if (portOpen.load() != 0 || !DevicePath().empty()) {  // open, or held by its owner
         ShowStandard(name + " is alreasy opened!");
         return 0;
     }
@@ -110,12 +105,10 @@ int CSCom::OpenPort(uint16_t portNumber, SerialSettings settings) {
     }
     const std::string path = portMap.DevicePath(portNumber);
     std::string reason = name + " is not mapped to any device.";
-    int fd = -1;
     if (wakeFd < 0) {
         reason = "No wake-up descriptor for the receiver: " + SystemErrorText(wakeError);
-    } else if (!path.empty()) {
-        fd = OpenExclusive(path, &reason);
     }
+    const int fd = wakeFd < 0 || path.empty() ? -1 : OpenExclusive(path, &reason);
     if (fd < 0) {
         ShowStandard("Cannot open " + name + "!", reason);
         return 0;
@@ -140,24 +133,21 @@ int CSCom::OpenPort(uint16_t portNumber, SerialSettings settings) {
 
 int CSCom::OpenExclusive(const std::string& path, std::string* reason) {
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        *reason = path + ": " + SystemErrorText(error);
-        return -1;
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0 && !isatty(fd)) {
+        error = ENOTTY;
+    } else if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno;
     }
-    if (!isatty(fd)) {
-        close(fd);
-        *reason = path + " is not a serial port.";
+    if (error != 0) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        *reason = path + ": " + SystemErrorText(error);
         return -1;
     }
     // flock holds against every program, root's too; TIOCEXCL only refuses further opens by
     // programs without the right to override it, so its result does not matter.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        close(fd);
-        *reason = path + ": " + SystemErrorText(error);
-        return -1;
-    }
     (void)ioctl(fd, TIOCEXCL);
     return fd;
 }
@@ -178,13 +168,13 @@ int CSCom::ReleasePort() {
         std::unique_lock<std::mutex> lock(ioMutex);
         fd = std::exchange(portFd, -1);  // no new poll or read takes it from here on
         openPath.clear();
-        if (fd < 0) {
-            return 0;
-        }
         if (portPollers > 0) {
             Wake();
             pollersGone.wait(lock, [this] { return portPollers == 0; });
         }
+    }
+    if (fd < 0) {
+        return 0;
     }
     tcflush(fd, TCIOFLUSH);  // unsent output is discarded, not sent
     return CloseTerminal(fd);
@@ -212,17 +202,17 @@ int CSCom::ReadPort(char* buffer, int capacity) {
         n = read(portFd, buffer, static_cast<size_t>(capacity));
         error = n < 0 ? errno : 0;
     } while (error == EINTR);
-    if (n > 0 || error == EAGAIN || error == EWOULDBLOCK || (n == 0 && !HungUp(portFd))) {
-        return n > 0 ? static_cast<int>(n) : 0;
+    if (n > 0) {
+        return static_cast<int>(n);
+    }
+    if (error == EAGAIN || (error == 0 && !HungUp(portFd))) {
+        return 0;
     }
     lineLost.store(true);
     lock.unlock();
-    if (error != 0) {
-        ShowStandard("Fail to read file:" + std::to_string(error), SystemErrorText(error));
-    } else {
-        ShowStandard("Fail to read file:" + std::to_string(EIO),
-                     "The line was hung up: the device has been disconnected or switched off.");
-    }
+    ShowStandard("Fail to read file:" + std::to_string(error != 0 ? error : EIO),
+                 error != 0 ? SystemErrorText(error)
+                            : "The line was hung up: the device is disconnected or switched off.");
     return 0;
 }
 
@@ -243,7 +233,7 @@ int CSCom::WritePort(const char* data, int length) {
         const int error = n < 0 ? errno : 0;
         if (n > 0) {
             written += static_cast<int>(n);
-        } else if (error != 0 && error != EINTR && error != EAGAIN && error != EWOULDBLOCK) {
+        } else if (error != 0 && error != EINTR && error != EAGAIN) {
             ShowStandard("Fail to write file:" + std::to_string(error), SystemErrorText(error));
             return 0;
         } else if (error != EINTR && !WaitWritable(fd, deadline)) {
@@ -263,19 +253,15 @@ void CSCom::WaitForInput() {
             ++portPollers;
         }
     }
-    // poll() skips negative descriptors: with the port closed only the wake-up is watched.
+    // poll() skips negative descriptors: with no port only the wake-up is watched.
     pollfd fds[2] = {{wakeFd, POLLIN, 0}, {fd, POLLIN, 0}};
-    const int ready = poll(fds, 2, wakeFd < 0 ? kUnwakeablePollMs : -1);
-    if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+    if (poll(fds, 2, wakeFd < 0 ? kUnwakeablePollMs : -1) > 0 && (fds[0].revents & POLLIN) != 0) {
         uint64_t count = 0;
-        while (read(wakeFd, &count, sizeof count) < 0 && errno == EINTR) {
-        }
+        (void)!read(wakeFd, &count, sizeof count);  // one read empties an eventfd
     }
     if (fd >= 0) {
-        {
-            std::lock_guard<std::mutex> lock(ioMutex);
-            --portPollers;
-        }
+        std::lock_guard<std::mutex> lock(ioMutex);
+        --portPollers;
         pollersGone.notify_all();
     }
 }

@@ -18,6 +18,8 @@ std::string SystemErrorText(int error) {
         case ENXIO:
         case ENODEV:
             return text + ". The device is not present.";
+        case ENOTTY:
+            return text + ". It is not a serial port.";
         default:
             return text;
     }

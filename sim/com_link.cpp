@@ -34,9 +34,11 @@ bool MakeDirectories(const std::string& dir, std::string* error) {
     }
 }
 
+// The folder above `path` ("/" for a top folder, "" for a relative name); trailing slashes
+// are not names.
 std::string Parent(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos || slash == 0 ? std::string() : path.substr(0, slash);
+    const size_t slash = path.find_last_of('/', path.find_last_not_of('/'));
+    return slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 // The program reads links only from a folder that it, its parent and, for a "quillbox"
