@@ -1,13 +1,16 @@
 #include "link/port_discovery.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "sim/com_link.h"
 #include "tests/unit/link/temp_tree.h"
 
 namespace {
@@ -104,6 +107,17 @@ TEST(Discovery, DescribesPathAndPrintableUsbProductFromInsideSysfsOnly) {
     const std::string dev = std::filesystem::canonical(tree.Path("dev")).string();
     EXPECT_EQ(DescribeComPort(5, tree.Roots()), dev + "/ttyUSB0 - FT232[2J" + std::string(56, 'x'));
     EXPECT_EQ(DescribeComPort(6, tree.Roots()), dev + "/ttyUSB1");
+}
+
+// The program reads its links where the simulator makes them, whatever the environment.
+TEST(Discovery, LinksFolderIsWhereTheSimulatorLinks) {
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string restore = saved != nullptr ? saved : "";
+    for (const char* runtimeDir : {"/run/user/4242", "", static_cast<const char*>(nullptr)}) {
+        runtimeDir ? setenv("XDG_RUNTIME_DIR", runtimeDir, 1) : unsetenv("XDG_RUNTIME_DIR");
+        EXPECT_EQ(PortRoots::DefaultLinksDir(), DefaultComLinksDir(runtimeDir, getuid()));
+    }
+    saved != nullptr ? setenv("XDG_RUNTIME_DIR", restore.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
 }
 
 }  // namespace

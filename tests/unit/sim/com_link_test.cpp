@@ -31,6 +31,8 @@ TEST(ComLink, MadeInPrivateFoldersReplacingOnlyLinksAndRemovedWithTheHost) {
         }
     }
     EXPECT_TRUE(fs::is_empty(ports));
+    fs::create_symlink("/dev/pts/stale", ports + "/COM9");  // left by a simulator that died
+    EXPECT_TRUE(MakeComLink(9, ports, "/dev/pts/77", &linkPath, &error)) << error;
     std::ofstream(ports + "/COM10") << "keep me";
     EXPECT_FALSE(MakeComLink(10, ports, "/dev/pts/1", &linkPath, &error));
     EXPECT_TRUE(fs::is_regular_file(ports + "/COM10"));
