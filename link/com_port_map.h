@@ -13,19 +13,27 @@ struct PortRoots {
     static std::string DefaultLinksDir();
 };
 
-// Maps COM numbers 1..30 onto Linux devices: COM1-4 /dev/ttyS0-3, COM5-14 /dev/ttyUSB0-9,
-// COM15-24 /dev/ttyACM0-9; a link named COMn in the links folder overrides any entry and may
-// name any number.
+// Maps COM numbers onto Linux devices: COM1-4 /dev/ttyS0-3, COM5-14 /dev/ttyUSB0-9,
+// COM15-24 /dev/ttyACM0-9. A link named COMn in a usable links folder that leads to a
+// character device overrides the entry of its number and may name any number; one that
+// dangles claims nothing. Any thread.
 class ComPortMap {
 public:
     explicit ComPortMap(PortRoots roots = PortRoots());
 
-    // The device path for COM number n, "" when n maps to nothing. A per-user link is
-    // returned as the link's path (opening it follows the link).
+    // The device path for COM number n (a link's own path), "" when n maps to nothing.
     std::string DevicePath(uint16_t portNumber) const;
-
+    // True when the links folder exists and it, its parent and, for the program's "quillbox"
+    // folder, the runtime folder above are folders of this user that nobody else can write.
+    // Otherwise (an absent folder aside) one line on standard error, once per folder.
+    bool LinksUsable() const;
     const PortRoots& Roots() const { return roots; }
 
 private:
     PortRoots roots;
 };
+
+// The built-in COM number of a device name: 5 for "ttyUSB0"; 0 outside the table.
+[[nodiscard]] uint16_t BuiltInPortNumber(const std::string& deviceName);
+// True when `path`, links followed, is a character device.
+[[nodiscard]] bool IsCharDevice(const std::string& path);

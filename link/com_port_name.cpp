@@ -18,15 +18,10 @@ uint16_t ParseComPortName(const std::string& name) {
         return 0;
     }
     const std::string digits = name.substr(kPrefixLength);
-    if (digits.empty() || digits.size() > kMaxDigits || digits[0] == '0') {
+    if (digits.empty() || digits.size() > kMaxDigits || digits[0] == '0' ||
+        digits.find_first_not_of("0123456789") != std::string::npos) {
         return 0;
     }
-    unsigned long value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') {
-            return 0;
-        }
-        value = value * 10 + static_cast<unsigned long>(c - '0');
-    }
+    const unsigned long value = std::stoul(digits);
     return value <= kMaxNumber ? static_cast<uint16_t>(value) : 0;
 }

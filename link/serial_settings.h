@@ -2,9 +2,10 @@
 
 #include <cstdint>
 
-// Line settings given to CSCom::OpenPort. The codes follow the classic device-control block:
-// parity 0 none, 1 odd, 2 even, 3 mark, 4 space; stop bits 0 one, 1 one and a half, 2 two;
-// RTS control 0 disable, 1 enable, 2 handshake, 3 toggle.
+// Line settings given to CSCom::OpenPort, in the codes of the classic device-control block
+// (parity 0 none; stop bits 0 one; RTS control 0 disable). The port always runs at the
+// defaults below: 115200 baud, 8 data bits, no parity, one stop bit, no flow control, RTS
+// off. The channel refuses any other values.
 struct SerialSettings {
     uint32_t baudRate = 115200;
     uint8_t byteSize = 8;

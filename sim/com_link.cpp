@@ -11,15 +11,21 @@ namespace {
 constexpr int kFirstComNumber = 1;
 constexpr int kLastComNumber = 30;  // the program offers COM1 to COM30
 
-std::string Reason(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
+// `error` is the errno of the failed call, taken before anything else could change it.
+std::string Reason(const std::string& what, const std::string& path, int error) {
+    return what + " " + path + ": " + std::strerror(error);
 }
 
+// Each folder it creates is mode 0700 whatever the umask.
 bool MakeDirectories(const std::string& dir, std::string* error) {
     for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
         const std::string part = dir.substr(0, slash);
-        if (!part.empty() && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            *error = Reason("cannot create folder", part);
+        const int made = mkdir(part.c_str(), 0700);
+        const int fault = made == 0 ? 0 : errno;
+        if (made == 0) {
+            chmod(part.c_str(), 0700);
+        } else if (fault != EEXIST) {
+            *error = Reason("cannot create folder", part, fault);
             return false;
         }
         if (slash == std::string::npos) {
@@ -28,17 +34,34 @@ bool MakeDirectories(const std::string& dir, std::string* error) {
     }
 }
 
-// A folder another user owns, or a link in place of the folder, could redirect the program
-// to a device the operator did not choose.
-bool IsOwnDirectory(const std::string& dir, std::string* error) {
-    struct stat info {};
-    if (lstat(dir.c_str(), &info) != 0) {
-        *error = Reason("cannot inspect", dir);
-        return false;
-    }
-    if (!S_ISDIR(info.st_mode) || info.st_uid != geteuid()) {
-        *error = dir + " is not a folder owned by this user";
-        return false;
+// The folder above `path` ("/" for a top folder, "" for a relative name); trailing slashes
+// are not names.
+std::string Parent(const std::string& path) {
+    const size_t slash = path.find_last_of('/', path.find_last_not_of('/'));
+    return slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
+}
+
+// The program reads links only from a folder that it, its parent and, for a "quillbox"
+// parent, the runtime folder above keep private to this user; a link made elsewhere would
+// be ignored, or could be redirected by another user.
+bool IsPrivateFolderChain(const std::string& dir, std::string* error) {
+    const std::string parent = Parent(dir);
+    const bool appFolder = parent.substr(parent.rfind('/') + 1) == "quillbox";
+    for (const std::string& folder : {dir, parent, appFolder ? Parent(parent) : std::string()}) {
+        struct stat info {};
+        if (folder.empty()) {
+            continue;
+        }
+        if (lstat(folder.c_str(), &info) != 0) {
+            const int fault = errno;
+            *error = Reason("cannot inspect", folder, fault);
+            return false;
+        }
+        if (!S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
+            (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            *error = folder + " is not a folder of this user that only this user can write";
+            return false;
+        }
     }
     return true;
 }
@@ -46,10 +69,11 @@ bool IsOwnDirectory(const std::string& dir, std::string* error) {
 bool IsLinkOrAbsent(const std::string& path, std::string* error) {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT) {
+        const int fault = errno;
+        if (fault == ENOENT) {
             return true;
         }
-        *error = Reason("cannot inspect", path);
+        *error = Reason("cannot inspect", path, fault);
         return false;
     }
     if (!S_ISLNK(info.st_mode)) {
@@ -78,7 +102,7 @@ bool MakeComLink(int portNumber, const std::string& dir, const std::string& targ
         *error = "no folder for the COM link";
         return false;
     }
-    if (!MakeDirectories(dir, error) || !IsOwnDirectory(dir, error)) {
+    if (!MakeDirectories(dir, error) || !IsPrivateFolderChain(dir, error)) {
         return false;
     }
     const std::string path = dir + "/COM" + std::to_string(portNumber);
@@ -89,11 +113,13 @@ bool MakeComLink(int portNumber, const std::string& dir, const std::string& targ
     const std::string temporary = path + ".new" + std::to_string(getpid());
     unlink(temporary.c_str());
     if (symlink(target.c_str(), temporary.c_str()) != 0) {
-        *error = Reason("cannot create link", temporary);
+        const int fault = errno;
+        *error = Reason("cannot create link", temporary, fault);
         return false;
     }
     if (rename(temporary.c_str(), path.c_str()) != 0) {
-        *error = Reason("cannot create link", path);
+        const int fault = errno;
+        *error = Reason("cannot create link", path, fault);
         unlink(temporary.c_str());
         return false;
     }

@@ -10,8 +10,9 @@
 [[nodiscard]] std::string DefaultComLinksDir(const char* xdgRuntimeDir, unsigned uid);
 
 // Creates `dir` (parents too, each new folder mode 0700) and makes `dir`/COM<n> a link to
-// `target`, replacing an existing link but nothing else. The folder must be a real directory
-// owned by this user. Sets `linkPath`; false with a reason in `error` on failure.
+// `target`, replacing an existing link but nothing else. `dir`, its parent and, when that is
+// named "quillbox", the runtime folder above must be folders of this user that no one else
+// can write, as the program requires. Sets `linkPath`; false with a reason in `error`.
 [[nodiscard]] bool MakeComLink(int portNumber, const std::string& dir, const std::string& target,
                                std::string* linkPath, std::string* error);
 

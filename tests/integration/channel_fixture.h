@@ -1,56 +1,87 @@
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <functional>
 #include <mutex>
-#include <thread>
 #include <vector>
 
-#include "link/com_port_map.h"
 #include "link/serial_channel.h"
-#include "link/user_message.h"
-#include "tests/integration/pty_port.h"
 #include "tests/unit/link/temp_tree.h"
 
-// Records every message box the channel asks for; any thread.
-class RecordingSink : public MessageSink {
-public:
+// Records every message box the channel asks for, from any thread; `messages` may be read
+// directly once no other thread uses the channel.
+struct RecordingSink : MessageSink {
     void ShowMessage(const UserMessage& message) override {
-        std::lock_guard<std::mutex> lock(mutex);
+        std::scoped_lock lock(mutex);
         messages.push_back(message);
     }
-    std::vector<UserMessage> Messages() const {
-        std::lock_guard<std::mutex> lock(mutex);
-        return messages;
+    size_t Count() const {
+        std::scoped_lock lock(mutex);
+        return messages.size();
     }
-    size_t Count() const { return Messages().size(); }
 
-private:
     mutable std::mutex mutex;
     std::vector<UserMessage> messages;
 };
 
-// Waits for a condition that nothing signals (bytes inside the kernel's terminal buffers),
-// checking it every millisecond; true once it holds, false after ten seconds.
-inline bool WaitUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-// Descriptors this process has open now.
 inline int OpenDescriptorCount() {
     const std::filesystem::directory_iterator entries("/proc/self/fd");
     return static_cast<int>(std::distance(begin(entries), end(entries)));
 }
+
+// A bare pseudo-terminal linked as COM<n>: the test plays the device on the master side and
+// keeps a slave descriptor of its own to look at the line. Unplug closes both, as an
+// unplugged adapter vanishes.
+struct PtyPort {
+    PtyPort(const TempTree& tree, int portNumber) {
+        char name[128] = {};
+        if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+            throw std::runtime_error("openpty failed");
+        }
+        fcntl(master, F_SETFL, O_NONBLOCK);
+        tree.MakeLink(TempTree::kLinks + ("/COM" + std::to_string(portNumber)), name);
+    }
+    ~PtyPort() { Unplug(); }
+    void Unplug() {
+        close(master);
+        close(slave);
+        master = slave = -1;
+    }
+    // Bytes the device sent that the program has not read yet.
+    int Unread() const {
+        int pending = 0;
+        return ioctl(slave, FIONREAD, &pending) == 0 ? pending : -1;
+    }
+    // The device sends a few bytes; they wait for the program (10 s at most) on return.
+    void Send(const std::string& bytes) const {
+        const int expected = Unread() + static_cast<int>(bytes.size());
+        ASSERT_EQ(write(master, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+        for (int wait = 0; wait < 10000 && Unread() < expected; ++wait) {
+            usleep(1000);
+        }
+    }
+    // What the device received: up to `count` bytes, waiting at most `timeoutMs` for each part.
+    std::string Receive(size_t count, int timeoutMs) const {
+        std::string received;
+        char buffer[4096];
+        pollfd readable{master, POLLIN, 0};
+        ssize_t n = 1;
+        while (received.size() < count && n > 0 && poll(&readable, 1, timeoutMs) > 0) {
+            n = read(master, buffer, sizeof buffer);
+            received.append(buffer, n > 0 ? size_t(n) : 0);
+        }
+        return received;
+    }
+
+    int master = -1;
+    int slave = -1;
+};
 
 // A channel over a bare pseudo-terminal linked as COM7 in a private tree.
 class ChannelTest : public ::testing::Test {

@@ -1,169 +1,123 @@
 #include "link/port_discovery.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <filesystem>
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "sim/com_link.h"
 #include "tests/unit/link/temp_tree.h"
 
 namespace {
 
 using Numbers = std::vector<uint16_t>;
 
-Numbers Range(uint16_t first, uint16_t last) {
-    Numbers numbers;
-    for (unsigned n = first; n <= last; ++n) {
-        numbers.push_back(static_cast<uint16_t>(n));
-    }
-    return numbers;
-}
-
-class PortDiscovery : public ::testing::Test {
-protected:
-    // The dialog's call: 30 entries of room, one more to catch a write past them.
-    Numbers Discover(int capacity = 30) const {
-        Numbers ports(static_cast<size_t>(capacity) + 1, 0xBEEF);
-        const int count = EnumComPorts(ports.data(), capacity, tree.Roots());
-        EXPECT_GE(count, 0);
-        EXPECT_LE(count, capacity);
-        EXPECT_EQ(ports[static_cast<size_t>(capacity)], 0xBEEF) << "written past the capacity";
-        ports.resize(static_cast<size_t>(count < 0 ? 0 : count));
-        return ports;
-    }
-    void AddTty(const std::string& name) { tree.MakeDir("sys/class/tty/" + name); }
-    void AddUart(const std::string& name, const std::string& type) {
-        tree.WriteFile("sys/class/tty/" + name + "/type", type);
-    }
-    void AddLink(int portNumber, const std::string& target = "devices/real") {
-        tree.WriteFile("devices/real", "");
-        tree.MakeLink("links/COM" + std::to_string(portNumber), tree.Path(target));
-    }
-
-    TempTree tree;
-};
-
-TEST_F(PortDiscovery, SysfsListsRealUartsAndAdaptersOfTheTable) {
-    AddUart("ttyS0", "4\n");
-    AddUart("ttyS1", "0\n");  // the kernel's placeholder: no UART answered
-    AddTty("ttyS2");          // no type at all
-    AddUart("ttyS3", "16\n");
-    AddUart("ttyS4", "4\n");  // real, but outside the table
-    for (const char* name : {"ttyUSB0", "ttyACM2", "tty0", "console", "ptmx"}) {
-        AddTty(name);
-    }
-    EXPECT_EQ(Discover(), (Numbers{1, 4, 5, 17}));
-}
-
-TEST_F(PortDiscovery, LinksAddNumbersOnceSortedAndDanglingOnesAreSkipped) {
-    AddTty("ttyUSB0");
-    AddLink(99);
-    AddLink(5);   // overrides ttyUSB0: listed once
-    AddLink(31);  // found; the dialog decides not to offer it
-    AddLink(3);
-    AddLink(7, "devices/unplugged");
-    tree.MakeLink("links/COM05", tree.Path("devices/real"));
-    tree.MakeLink("links/COMx", tree.Path("devices/real"));
-    tree.WriteFile("links/notes.txt", "");
-    EXPECT_EQ(Discover(), (Numbers{3, 5, 31, 99}));
-}
-
-TEST_F(PortDiscovery, CapacityCutsInDiscoveryOrderBeforeSorting) {
-    tree.MakeDir("sys/class/tty");
-    for (int n = 1; n <= 35; ++n) {
-        AddLink(n);
-    }
-    // By name COM1, COM10..COM19, COM2, COM20..COM29, COM3, COM30..COM35 and COM4 come
-    // first: COM5 to COM9 are among the five dropped although their numbers are small.
-    Numbers expected = Range(1, 4);
-    const Numbers high = Range(10, 35);
-    expected.insert(expected.end(), high.begin(), high.end());
-    EXPECT_EQ(Discover(), expected);
-}
-
-TEST_F(PortDiscovery, SysfsComesBeforeLinks) {
-    for (int k = 0; k < 4; ++k) {
-        AddUart("ttyS" + std::to_string(k), "4");
-    }
-    for (int k = 0; k < 10; ++k) {
-        AddTty("ttyUSB" + std::to_string(k));
-        AddTty("ttyACM" + std::to_string(k));
-    }
-    for (int n = 25; n <= 35; ++n) {
-        AddLink(n);
-    }
-    EXPECT_EQ(Discover(), Range(1, 30));
-    // By name ttyACM* sorts before ttyS* and ttyUSB*.
-    EXPECT_EQ(Discover(5), Range(15, 19));
-}
-
-TEST_F(PortDiscovery, WithoutSysfsTheMappedPathsAreProbed) {
-    for (const char* device : {"dev/ttyS1", "dev/ttyUSB3", "dev/ttyACM0", "dev/ttyACM9"}) {
-        tree.WriteFile(device, "");  // no UART type can be checked: counted
-    }
-    AddLink(3);
-    AddLink(9, "devices/unplugged");
-    AddLink(26);
-    tree.MakeDir("links/COM27");  // opens for reading like a device would
-    EXPECT_EQ(Discover(), (Numbers{2, 3, 8, 15, 24, 26, 27}));
-    EXPECT_EQ(Discover(10), (Numbers{2, 3, 8}));
-}
-
-TEST_F(PortDiscovery, NoRoomNoPorts) {
-    AddTty("ttyUSB0");
-    uint16_t untouched = 0xBEEF;
-    EXPECT_EQ(EnumComPorts(&untouched, 0, tree.Roots()), 0);
-    EXPECT_EQ(EnumComPorts(&untouched, -3, tree.Roots()), 0);
-    EXPECT_EQ(EnumComPorts(nullptr, 30, tree.Roots()), 0);
-    EXPECT_EQ(untouched, 0xBEEF);
-}
-
-class PortDescription : public ::testing::Test {
-protected:
-    PortDescription() {
-        tree.WriteFile("sys/devices/usb1/1-1/product", "FT232R USB UART\n");
-        tree.MakeDir("sys/devices/usb1/1-1/1-1:1.0/ttyUSB0");
-        tree.MakeLink("sys/class/tty/ttyUSB0/device", "../../../devices/usb1/1-1/1-1:1.0/ttyUSB0");
-        tree.WriteFile("sys/devices/usb2/2-1/product", "Pico\n");
-        tree.MakeDir("sys/devices/usb2/2-1/2-1:1.0");
-        tree.MakeLink("sys/class/tty/ttyACM0/device", "../../../devices/usb2/2-1/2-1:1.0");
-        tree.WriteFile("sys/class/tty/ttyS0/type", "4");
-        for (const char* device : {"dev/ttyUSB0", "dev/ttyACM0", "dev/ttyS0"}) {
-            tree.WriteFile(device, "");
+// Blank-separated entries: "a=text" a file, "a" a folder, "a|" a fifo, "a!" a folder anyone
+// can write, "a>t" a link to t (in the tree, or /dev/null: a character device that nothing
+// opens here); "@" stands for the links folder.
+void Build(const TempTree& tree, const std::string& entries) {
+    std::istringstream words(entries);
+    for (std::string entry; words >> entry;) {
+        entry = entry[0] == '@' ? TempTree::kLinks + entry.substr(1) : entry;
+        const size_t mark = std::min(entry.find_first_of("=>|!"), entry.size());
+        const std::string path = tree.Path(entry.substr(0, mark));
+        const std::string rest = entry.substr(std::min(mark + 1, entry.size()));
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        if (entry[mark] == '=') {
+            std::ofstream(path) << rest;
+        } else if (entry[mark] == '>') {
+            std::filesystem::create_symlink(rest[0] == '/' ? rest : tree.Path(rest), path);
+        } else if (entry[mark] == '|') {
+            mkfifo(path.c_str(), 0600);
+        } else {
+            std::filesystem::create_directories(path);
+            chmod(path.c_str(), entry[mark] == '!' ? 0777 : 0755);
         }
     }
-    std::string Device(const std::string& relative) const {
-        return std::filesystem::canonical(tree.Path(relative)).string();
-    }
-
-    TempTree tree;
-};
-
-TEST_F(PortDescription, DevicesAndLinksShowTheirPathAndUsbProduct) {
-    EXPECT_EQ(DescribeComPort(5, tree.Roots()), Device("dev/ttyUSB0") + " - FT232R USB UART");
-    EXPECT_EQ(DescribeComPort(15, tree.Roots()), Device("dev/ttyACM0") + " - Pico");
-    EXPECT_EQ(DescribeComPort(1, tree.Roots()), Device("dev/ttyS0"));
-    tree.MakeLink("links/COM7", tree.Path("dev/ttyUSB0"));
-    EXPECT_EQ(DescribeComPort(7, tree.Roots()), Device("dev/ttyUSB0") + " - FT232R USB UART");
-    tree.MakeLink("links/COM8", tree.Path("dev/missing"));
-    EXPECT_EQ(DescribeComPort(8, tree.Roots()), tree.Path("links/COM8"));
-    EXPECT_EQ(DescribeComPort(0, tree.Roots()), "");
-    EXPECT_EQ(DescribeComPort(29, tree.Roots()), "");
 }
 
-TEST_F(PortDescription, ProductIsKeptPrintableShortAndInsideSysfs) {
-    tree.WriteFile("sys/devices/usb1/1-1/product", "Evil\x1b[2J\x07Name" + std::string(100, 'x'));
-    const std::string description = DescribeComPort(5, tree.Roots());
-    const std::string product = description.substr(description.find(" - ") + 3);
-    EXPECT_EQ(product.substr(0, 10), "Evil[2JNam");
-    EXPECT_EQ(product.size(), 64u);
+// Expected ports, and "n=path" (blank-separated, "@" the links folder) for what COMn maps to.
+TEST(Discovery, OffersAndMapsTheRightPorts) {
+    std::string many = "sys/class/tty";
+    for (int n = 1; n <= 35; ++n) {
+        many += " @/COM" + std::to_string(n) + ">/dev/null";
+    }
+    const struct {
+        const char* name;
+        std::string tree;
+        std::string ports;
+        std::string paths;
+        int warnings;  // lines on standard error
+    } cases[] = {
+        {"uarts, adapters, links that override, add or dangle",
+         "sys/class/tty/ttyS0/type=4 sys/class/tty/ttyS1/type=0 sys/class/tty/ttyS2 "
+         "sys/class/tty/ttyS4/type=4 sys/class/tty/ttyUSB0 sys/class/tty/ttyUSB1 "
+         "sys/class/tty/ttyACM2 sys/class/tty/tty0 @/COM5>/dev/null @/COM31>/dev/null "
+         "@/COM3>/dev/null @/COM05>/dev/null @/COM8=x @/COM6>gone",
+         "1 3 5 6 17 31", "1=dev/ttyS0 5=@/COM5 6=dev/ttyUSB1 8=dev/ttyUSB3", 0},
+        {"links folder others can write", "sys/class/tty/ttyUSB0 @! @/COM5>/dev/null", "5",
+         "5=dev/ttyUSB0", 1},
+        {"runtime folder others can write", "sys/class/tty/ttyUSB0 run! @/COM5>/dev/null", "5",
+         "5=dev/ttyUSB0", 1},
+        {"no sysfs: stat, never open",
+         "dev/ttyS1>/dev/null dev/ttyUSB3| dev/ttyUSB4>/dev/null @/COM9>gone @/COM26>/dev/null",
+         "2 9 26", "9=dev/ttyUSB4", 0},
+        {"capacity cuts in discovery order, then sorted", many,
+         "1 2 3 4 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31 32 33 34 35",
+         "", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempTree tree;
+        Build(tree, c.tree);
+        testing::internal::CaptureStderr();
+        for (int pass = 0; pass < 2; ++pass) {
+            Numbers ports(31, 0xBEEF);
+            const int count = EnumComPorts(ports.data(), 30, tree.Roots());
+            EXPECT_EQ(ports[30], 0xBEEF) << "written past the capacity";
+            std::string found;
+            for (int i = 0; i < count; ++i) {
+                found += (i == 0 ? "" : " ") + std::to_string(ports[i]);
+            }
+            EXPECT_EQ(found, c.ports);
+        }
+        std::istringstream paths(c.paths);
+        for (std::string path; paths >> path;) {
+            const std::string mapped = path.substr(path.find('=') + 1);
+            EXPECT_EQ(
+                ComPortMap(tree.Roots()).DevicePath(std::stoi(path)),
+                mapped[0] == '@' ? tree.Roots().linksDir + mapped.substr(1) : tree.Path(mapped));
+        }
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), c.warnings) << errors;
+    }
+}
 
-    tree.WriteFile("elsewhere/product", "Not from sysfs\n");
-    tree.MakeDir("elsewhere/port");
-    tree.Remove("sys/class/tty/ttyUSB0/device");
-    tree.MakeLink("sys/class/tty/ttyUSB0/device", tree.Path("elsewhere/port"));
-    EXPECT_EQ(DescribeComPort(5, tree.Roots()), Device("dev/ttyUSB0"));
+TEST(Discovery, DescribesPathAndPrintableUsbProductFromInsideSysfsOnly) {
+    TempTree tree;
+    Build(tree, "sys/devices/usb1/1-1/product=FT232\x1b[2J" + std::string(100, 'x') +
+                    " sys/devices/usb1/1-1/1-1:1.0/ttyUSB0 elsewhere/product=Outside elsewhere/port"
+                    " sys/class/tty/ttyUSB0/device>sys/devices/usb1/1-1/1-1:1.0/ttyUSB0"
+                    " sys/class/tty/ttyUSB1/device>elsewhere/port dev/ttyUSB0= dev/ttyUSB1=");
+    const std::string dev = std::filesystem::canonical(tree.Path("dev")).string();
+    EXPECT_EQ(DescribeComPort(5, tree.Roots()), dev + "/ttyUSB0 - FT232[2J" + std::string(56, 'x'));
+    EXPECT_EQ(DescribeComPort(6, tree.Roots()), dev + "/ttyUSB1");
+}
+
+// The program reads its links where the simulator makes them, whatever the environment.
+TEST(Discovery, LinksFolderIsWhereTheSimulatorLinks) {
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string restore = saved != nullptr ? saved : "";
+    for (const char* runtimeDir : {"/run/user/4242", "", static_cast<const char*>(nullptr)}) {
+        runtimeDir ? setenv("XDG_RUNTIME_DIR", runtimeDir, 1) : unsetenv("XDG_RUNTIME_DIR");
+        EXPECT_EQ(PortRoots::DefaultLinksDir(), DefaultComLinksDir(runtimeDir, getuid()));
+    }
+    saved != nullptr ? setenv("XDG_RUNTIME_DIR", restore.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
 }
 
 }  // namespace

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <termios.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "tests/integration/channel_fixture.h"
+#include "tests/integration/worker_harness.h"
+
+namespace {
+
+class Channel : public ChannelTest {
+protected:
+    int Exclusive() const {
+        int exclusive = -1;
+        return ioctl(pty.slave, TIOCGEXCL, &exclusive) == 0 ? exclusive : -1;
+    }
+    std::string Read() {
+        char buffer[129];
+        std::memset(buffer, 'x', sizeof buffer);
+        const int n = port.ReadPort(buffer, 128);
+        EXPECT_EQ(std::string(buffer + n, buffer + 128), std::string(128 - n, '\0'));
+        EXPECT_EQ(buffer[128], 'x') << "read past the capacity";
+        return std::string(buffer, static_cast<size_t>(n));
+    }
+};
+
+TEST_F(Channel, OpensRawAndExclusiveReadsWritesAndDropsUnsentBytesOnClose) {
+    EXPECT_EQ(port.ClosePort(), 1);  // nothing held: silently done
+    EXPECT_EQ(port.WritePort("!VS\r", 4), 0);
+    termios line{};  // a terminal left cooked, echoing, slow and with flow control
+    ASSERT_EQ(tcgetattr(pty.slave, &line), 0);
+    line.c_iflag |= ICRNL | IXON | IXOFF;
+    line.c_cflag |= CRTSCTS | CSTOPB;
+    cfsetspeed(&line, B9600);
+    ASSERT_EQ(tcsetattr(pty.slave, TCSANOW, &line), 0);
+    pty.Send("stale\r");
+    ASSERT_EQ(Open(), 1);
+    (void)pty.Receive(64, 50);  // the terminal's echo of it, before the open
+    ASSERT_EQ(tcgetattr(pty.slave, &line), 0);
+    EXPECT_EQ(cfgetospeed(&line), speed_t(B115200));
+    EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL | CREAD),
+              tcflag_t(CS8 | CLOCAL | CREAD));
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), 0u);
+    std::string sent = "!7\r0\n";
+    while (sent.size() < 200) {
+        sent += static_cast<char>('A' + sent.size() % 26);
+    }
+    pty.Send(sent);
+    const std::string first = Read();  // 128, then the rest: no CR made LF, nothing held back
+    EXPECT_EQ(first + Read(), sent);
+    EXPECT_EQ(Read(), "");
+    EXPECT_EQ(pty.Receive(1, 50), "");  // no echo
+    EXPECT_EQ(port.WritePort(sent.data(), 200), 200);
+    EXPECT_EQ(pty.Receive(200, 5000), sent);
+    EXPECT_EQ(Exclusive(), 1);
+    RecordingSink otherSink;
+    CSCom other(map, otherSink);
+    EXPECT_EQ(other.OpenPort(kPort, {}), 0);
+    EXPECT_EQ(Open(), 0);
+
+    const std::string block(1 << 20, 'B');  // far more than the device takes
+    const int written = port.WritePort(block.data(), int(block.size()));
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, int(block.size()));
+    ASSERT_EQ(port.ClosePort(), 1);
+    EXPECT_LT(pty.Receive(size_t(written), 300).size(), size_t(written));
+    EXPECT_EQ(Exclusive(), 0);  // the test's own descriptor must not keep our exclusivity
+    EXPECT_EQ(other.OpenPort(kPort, {}), 1);
+    ASSERT_EQ(otherSink.Count(), 1u);
+    EXPECT_EQ(otherSink.messages[0].text, "Cannot open COM7!");
+    EXPECT_NE(otherSink.messages[0].detail.find("in use by another program"), std::string::npos);
+    ASSERT_EQ(sink.Count(), 2u);
+    EXPECT_EQ(sink.messages[0].text, "The port is not opened!");
+    EXPECT_EQ(sink.messages[1].text, "COM7 is alreasy opened!");
+}
+
+// Each refusal shows one message with the reason, holds nothing and leaves the port usable.
+TEST_F(Channel, RefusedOpensHoldNothing) {
+    tree.MakeLink(TempTree::kLinks + std::string("/COM9"), tree.Path("gone"));  // ttyUSB4 then
+    tree.MakeLink(TempTree::kLinks + std::string("/COM12"), "/dev/null");
+    const int holder = open(map.DevicePath(kPort).c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    SerialSettings slow;
+    slow.baudRate = 9600;
+    const struct {
+        uint16_t portNumber;
+        SerialSettings settings;
+        std::string text;
+        std::string detail;
+    } cases[] = {
+        {0, {}, "Cannot open COM0!", "COM0 is not mapped"},
+        {9, {}, "Cannot open COM9!", std::strerror(ENOENT)},
+        {12, {}, "Cannot open COM12!", "It is not a serial port"},
+        {kPort, {}, "Cannot open COM7!", "in use by another program"},
+        {kPort, slow, std::strerror(EINVAL), "115200"},
+    };
+    const int before = OpenDescriptorCount();
+    for (const auto& c : cases) {
+        EXPECT_EQ(port.OpenPort(c.portNumber, c.settings), 0);
+        const UserMessage shown = sink.messages.back();
+        EXPECT_EQ(shown.text, c.text);
+        EXPECT_NE(shown.detail.find(c.detail), std::string::npos) << shown.detail;
+        EXPECT_EQ(shown.caption, c.settings.baudRate == 9600 ? "Error" : "");
+        EXPECT_EQ(port.DevicePath(), "");
+    }
+    EXPECT_EQ(sink.Count(), 5u);
+    EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_EQ(Exclusive(), 0);
+    close(holder);
+    EXPECT_EQ(Open(), 1);
+}
+
+TEST_F(Channel, UnpluggedDeviceIsLostOnceWithOneMessage) {
+    WorkerHarness worker(port);
+    worker.onPortLost = [&] {
+        EXPECT_EQ(port.WritePort("!VS\r", 4), 0);
+        port.portOpen.store(0);
+        port.ClosePort();
+    };
+    ASSERT_EQ(worker.OpenLikeOwner(kPort), 1);
+    pty.Unplug();
+    ASSERT_TRUE(worker.WaitForPortLost(1));
+    port.Wake();
+    ASSERT_TRUE(worker.Stop());
+    EXPECT_EQ(worker.PortLostCount(), 1);
+    ASSERT_EQ(sink.Count(), 2u);
+    EXPECT_EQ(sink.messages[0].text, "Fail to read file:" + std::to_string(EIO));
+    EXPECT_EQ(sink.messages[1].text, "Fail to write file:" + std::to_string(EIO));
+}
+
+// Opens and closes while the device floods the line: no close may hang while the worker
+// waits or reads, no descriptor leak, nothing but the device's bytes read.
+TEST_F(Channel, OpenCloseCyclesUnderFloodLoseAndLeakNothing) {
+    const std::string flood = "!PA 192.168.0.10\r";
+    const int descriptorsBefore = OpenDescriptorCount();
+    std::atomic<bool> stop{false};
+    std::thread device([&] {
+        for (pollfd room{pty.master, POLLOUT, 0}; !stop.load();) {
+            if (poll(&room, 1, 5) > 0) {
+                (void)!write(pty.master, flood.data(), flood.size());
+            }
+        }
+    });
+    bool cycled = true;
+    {
+        WorkerHarness worker(port);
+        for (int cycle = 0; cycle < 200 && cycled; ++cycle) {
+            cycled =
+                worker.OpenLikeOwner(kPort) == 1 && worker.WaitForLines(worker.LineCount() + 1);
+            worker.CloseLikeOwner();
+        }
+        cycled = worker.Stop() && cycled;
+        for (const std::string& line : worker.Lines()) {
+            EXPECT_EQ(line.find_first_not_of(flood.substr(0, 16)), std::string::npos) << line;
+        }
+    }
+    stop.store(true);
+    device.join();
+    EXPECT_TRUE(cycled);
+    EXPECT_EQ(sink.Count(), 0u);
+    EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore);
+}
+
+}  // namespace
