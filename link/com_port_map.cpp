@@ -98,6 +98,9 @@ bool ComPortMap::LinksUsable() const {
 }
 
 std::string ComPortMap::DevicePath(uint16_t portNumber) const {
+    if (!roots.onlyDevice.empty()) {
+        return portNumber != 0 ? roots.onlyDevice : std::string();
+    }
     const std::string link = roots.linksDir + "/" + ComPortName(portNumber);
     if (portNumber != 0 && IsCharDevice(link) && LinksUsable()) {
         return link;

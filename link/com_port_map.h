@@ -8,6 +8,9 @@ struct PortRoots {
     std::string sysRoot = "/sys";
     std::string devRoot = "/dev";
     std::string linksDir = DefaultLinksDir();
+    // When set, every COM number maps to this device (a port named by its path on a command
+    // line) and nothing else is looked up.
+    std::string onlyDevice;
 
     // $XDG_RUNTIME_DIR/quillbox/ports, or /tmp/quillbox-$UID/ports without it.
     static std::string DefaultLinksDir();

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -26,6 +27,13 @@ public:
     ~TempTree() { std::filesystem::remove_all(root); }
 
     std::string Path(const std::string& relative) const { return root + "/" + relative; }
+    void MakeDir(const std::string& relative) const {
+        std::filesystem::create_directories(Path(relative));
+    }
+    void WriteFile(const std::string& relative, const std::string& content) const {
+        std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
+        std::ofstream(Path(relative), std::ios::binary) << content;
+    }
     // A symbolic link at `relative` to `target` (absolute, or relative to the link).
     void MakeLink(const std::string& relative, const std::string& target) const {
         std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
