@@ -1,5 +1,6 @@
 #include "ui/agreement_dlg.h"
 
+#include "resources/disclaimers/disclaimer_fragments.h"
 #include "ui/agreement_stream.h"
 #include "ui/rtf_reader.h"
 
@@ -12,9 +13,6 @@
 #include <QTextEdit>
 
 namespace {
-
-// The stream-in buffer: larger than any fragment, so one request hands out one fragment.
-constexpr int kStreamBuffer = 4096;
 
 bool AskWithMessageBox(QWidget* parent, const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No,
@@ -101,8 +99,8 @@ void CAgreementDlg::showDisclaimer() {
     stream.fragments = DisclaimerFragments(language);
     stream.disclaimerReadPos = 0;
     RtfReader reader(*disclaimerEdit->document());
-    char buffer[kStreamBuffer];
-    for (int count; (count = readDisclaimerChunk(stream, buffer, kStreamBuffer)) > 0;) {
+    char buffer[kDisclaimerChunkCapacity];
+    for (int count; (count = readDisclaimerChunk(stream, buffer, sizeof buffer)) > 0;) {
         reader.Feed(buffer, count);
     }
     reader.Finish();
