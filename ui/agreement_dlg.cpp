@@ -12,21 +12,9 @@
 #include <QScrollBar>
 #include <QTextEdit>
 
-namespace {
-
-bool AskWithMessageBox(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No,
-                    parent);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
-}
-
-}  // namespace
-
 CAgreementDlg::CAgreementDlg(uint8_t systemLanguage, UiLanguage uiLanguage, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      askYesNo(AskWithMessageBox),
       systemLanguage(systemLanguage),
       uiLanguage(uiLanguage) {
     CreateControls();
@@ -83,7 +71,10 @@ void CAgreementDlg::onOk() {
 
 void CAgreementDlg::confirmDecline() {
     const QString question = QString::fromStdString(LoadString(IDS_CONFIRM_EXIT, uiLanguage));
-    if (askYesNo && askYesNo(this, windowTitle, question)) {
+    QMessageBox box(QMessageBox::Warning, windowTitle, question, QMessageBox::Yes | QMessageBox::No,
+                    this);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() == QMessageBox::Yes) {
         QDialog::reject();
     }
 }
