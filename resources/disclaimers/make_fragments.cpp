@@ -1,84 +1,52 @@
 // Build tool: compiles the disclaimer documents into constant fragment lists, one fragment per
-// line of the document without its line break.
-//   make_fragments OUTPUT.cpp listName=document.rtf...
-// Fails (status 1, the reason on stderr) on a document it cannot read, a zero byte, or a line
-// break whose removal would run a control word or an escape into the next line. The output
-// checks at compile time that every fragment fits the reading buffer.
+// line without its line break:   make_fragments OUTPUT.cpp listName=document.rtf...
+// Fails (status 1, the reason on stderr) on a document it cannot read or a line it cannot keep
+// whole; the output checks at compile time that every fragment fits the reading buffer.
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-bool IsWordChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-';
-}
-
-// True when joining `line` to `next` would change the token that `line` ends with.
-bool RunsOn(const std::string& line, const std::string& next) {
-    enum { Text, Slash, Word, TwoDigits, OneDigit } state = Text;
-    for (char c : line) {
-        if (state == Slash) {
-            state = std::isalpha(static_cast<unsigned char>(c)) ? Word
-                    : c == '\''                                 ? TwoDigits
-                                                                : Text;
-        } else if (state == TwoDigits || state == OneDigit) {
-            state = state == TwoDigits ? OneDigit : Text;
-        } else if (state != Word || !IsWordChar(c)) {
-            state = c == '\\' ? Slash : Text;
-        }
-    }
-    return state == Slash || state == TwoDigits || state == OneDigit ||
-           (state == Word && (IsWordChar(next[0]) || next[0] == ' '));
-}
-
-std::string Literal(const std::string& fragment) {
-    std::string literal = "\"";
-    for (unsigned char c : fragment) {
-        if (c == '\\' || c == '"' || c == '?') {
-            literal += '\\';
-        }
-        if (c >= 0x20 && c < 0x7f) {
-            literal += static_cast<char>(c);
-        } else {
-            char octal[5];
-            std::snprintf(octal, sizeof octal, "\\%03o", c);
-            literal += octal;
-        }
-    }
-    return literal + "\"";
+// A line with a byte a raw literal cannot carry, or ending in a backslash, in an escape short of
+// its digits, or in a control word that the next line's first character would continue.
+bool CannotKeepWhole(const std::string& line, const std::string& next) {
+    static const std::regex unfinished(R"((^|[^\\])(\\\\)*\\('[0-9a-fA-F]?)?$)");
+    static const std::regex word(R"((^|[^\\])(\\\\)*\\[a-zA-Z]+-?[0-9]*$)");
+    const bool continues =
+        std::isalnum(static_cast<unsigned char>(next[0])) != 0 || next[0] == '-' || next[0] == ' ';
+    return std::any_of(line.begin(), line.end(), [](char c) { return c < 0x20 || c > 0x7e; }) ||
+           line.find(")rtf\"") != std::string::npos || std::regex_search(line, unfinished) ||
+           (continues && std::regex_search(line, word));
 }
 
 bool WriteList(std::ostream& out, const std::string& listName, const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+        line.erase(line.find_last_not_of('\r') + 1);
         if (!line.empty()) {
             lines.push_back(line);
         }
     }
-    if (in.bad() || lines.empty()) {
+    if (lines.empty()) {
         std::cerr << path << ": cannot be read\n";
         return false;
     }
     std::size_t longest = 0;
     out << "\nconst char* const " << listName << "[] = {\n";
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].find('\0') != std::string::npos ||
-            (i + 1 < lines.size() && RunsOn(lines[i], lines[i + 1]))) {
-            std::cerr << path << ":" << i + 1 << ": holds a zero byte or ends inside a token\n";
+        if (CannotKeepWhole(lines[i], i + 1 < lines.size() ? lines[i + 1] : std::string())) {
+            std::cerr << path << ":" << i + 1 << ": a line that cannot be kept whole\n";
             return false;
         }
         longest = std::max(longest, lines[i].size());
-        out << "    " << Literal(lines[i]) << ",\n";
+        out << "    R\"rtf(" << lines[i] << ")rtf\",\n";
     }
     out << "    nullptr,\n};\nstatic_assert(" << longest
         << " <= kDisclaimerChunkCapacity, \"a line of " << listName
