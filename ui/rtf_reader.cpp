@@ -343,12 +343,13 @@ void RtfReader::FlushText() {
 }
 
 // Gives the paragraph that the cursor is in the formatting now in effect. A hanging indent puts
-// a tab stop at the left indent, where the text after a list item's bullet starts.
+// a tab stop at the left indent (measured from the first line's start), where a list item's
+// text after its bullet lines up with its next lines.
 void RtfReader::ApplyParagraph() {
     QTextBlockFormat format = state.paragraph;
     format.setTextIndent(std::max(format.textIndent(), -format.leftMargin()));
     if (format.textIndent() < 0) {
-        format.setTabPositions({QTextOption::Tab(format.leftMargin(), QTextOption::LeftTab)});
+        format.setTabPositions({QTextOption::Tab(-format.textIndent(), QTextOption::LeftTab)});
     }
     cursor.setBlockFormat(format);
 }

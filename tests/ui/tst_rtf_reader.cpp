@@ -67,7 +67,7 @@ private slots:
                    "{\\listtext\\pard\\plain\\f2\\hich\\f2 \\'b7\\tab}\\pard\\fi-400\\li800 "
                    "item\\par"
                    "\\pard{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt}old")
-            << "{1 53 -27 53}•\t[--- 12]item[--- 10]{1 0 0 0}•\told[--- 10]";
+            << "{1 53 -27 27}•\t[--- 12]item[--- 10]{1 0 0 0}•\told[--- 10]";
     }
 
     // Whole or cut at every byte, the same document.
@@ -121,7 +121,7 @@ private slots:
              {"\ufffd", "internal header", "Times New Roman", "List Paragraph"}) {
             QVERIFY2(!described.contains(hidden), hidden);
         }
-        QCOMPARE(described.count("{1 53 -27 53}•\t"), 5);
+        QCOMPARE(described.count("{1 53 -27 27}•\t"), 5);
     }
 };
 
