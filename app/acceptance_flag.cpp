@@ -10,14 +10,16 @@ const char* const kKey = "SETTINGS/AGREEMENT";
 
 }  // namespace
 
-AcceptanceFlag::AcceptanceFlag(const QString& applicationName)
-    : applicationName(applicationName) {}
+AcceptanceFlag::AcceptanceFlag(const QString& applicationName) : applicationName(applicationName) {}
 
-int AcceptanceFlag::Read() const {
+uint32_t AcceptanceFlag::Read() const {
     const QSettings settings(kOrganisation, applicationName);
     bool isNumber = false;
-    const int value = settings.value(kKey, 0).toInt(&isNumber);
-    return isNumber ? value : 0;
+    const qlonglong value = settings.value(kKey, 0).toLongLong(&isNumber);
+    if (!isNumber) {
+        return 0;
+    }
+    return value >= INT32_MIN && value <= UINT32_MAX ? static_cast<uint32_t>(value) : UINT32_MAX;
 }
 
 void AcceptanceFlag::WriteAccepted() const {

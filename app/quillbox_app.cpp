@@ -17,7 +17,7 @@ CVDMR30QuillboxApp::CVDMR30QuillboxApp(QString applicationName, Dialogs dialogs)
 bool CVDMR30QuillboxApp::InitInstance() {
     systemLanguage = SystemLanguageId();
     const AcceptanceFlag flag(applicationName);
-    int accepted = flag.Read();
+    uint32_t accepted = flag.Read();
     if (accepted == 0 && dialogs.runAgreement(systemLanguage) == IDOK) {
         flag.WriteAccepted();
         accepted = 1;

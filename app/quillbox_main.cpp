@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QTranslator>
 
 #include "app/acceptance_flag.h"
+#include "app/qt_translation.h"
 #include "app/quillbox_app.h"
 #include "resources/string_table.h"
 #include "ui/agreement_dlg.h"
@@ -28,6 +30,8 @@ int main(int argc, char** argv) {
     const QString name = ApplicationNameFromExecutable(QString::fromLocal8Bit(argv[0]));
     QApplication::setApplicationName(name);
     QApplication::setWindowIcon(AppIcon());
+    QTranslator qtTexts;
+    InstallQtTranslation(DetectUiLanguage(), qtTexts);
 
     CVDMR30QuillboxApp app(name, RealDialogs());
     app.InitInstance();

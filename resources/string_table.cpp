@@ -12,7 +12,8 @@ struct Entry {
 };
 
 constexpr Entry kStrings[] = {
-    {IDS_WINDOW_TITLE, "VDM-R30 Quillbox v2.1A (2013.05.31)", "VDM-R30 Quillbox v2.1A (2013.05.31)"},
+    {IDS_WINDOW_TITLE, "VDM-R30 Quillbox v2.1A (2013.05.31)",
+     "VDM-R30 Quillbox v2.1A (2013.05.31)"},
     {IDS_COM_PORT, "COM Port", "COM 포트"},
     {IDS_OPEN, "Open", "열기"},
     {IDS_CLOSE, "Close", "닫기"},
@@ -77,16 +78,24 @@ constexpr Entry kStrings[] = {
      "스크립트 파일로 보기에는 파일이 너무 큽니다."},
 };
 
-// The first entry of a colon-separated LANGUAGE list, or the whole value of the others.
-std::string FirstSetLocale() {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+// The interface locale as gettext takes it: the first entry of LANGUAGE, unless the locale of
+// messages (the first set of LC_ALL, LC_MESSAGES and LANG) is unset, C or POSIX; else that one.
+std::string InterfaceLocale() {
+    std::string locale;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
         if (value != nullptr && *value != '\0') {
-            std::string text(value);
-            return text.substr(0, text.find(':'));
+            locale = value;
+            break;
         }
     }
-    return {};
+    const char* language = std::getenv("LANGUAGE");
+    if (language == nullptr || *language == '\0' || locale.empty() || locale == "C" ||
+        locale == "POSIX") {
+        return locale;
+    }
+    const std::string list(language);
+    return list.substr(0, list.find(':'));
 }
 
 }  // namespace
@@ -99,7 +108,7 @@ bool LocaleNamesKorean(const char* locale) {
 }
 
 UiLanguage DetectUiLanguage() {
-    return LocaleNamesKorean(FirstSetLocale().c_str()) ? UiLanguage::Korean : UiLanguage::English;
+    return LocaleNamesKorean(InterfaceLocale().c_str()) ? UiLanguage::Korean : UiLanguage::English;
 }
 
 std::string LoadString(int id, UiLanguage language) {

@@ -73,8 +73,9 @@ enum class UiLanguage { English, Korean };
 // True for a locale name of the Korean language: "ko", "ko_KR.UTF-8", "ko@...".
 bool LocaleNamesKorean(const char* locale);
 
-// The user-interface language: the first of LANGUAGE (its first entry), LC_ALL, LC_MESSAGES
-// and LANG that is set and not empty; Korean when it names Korean ("ko..."), else English.
+// The user-interface language, as gettext picks it: the first entry of LANGUAGE unless the
+// locale (the first set of LC_ALL, LC_MESSAGES and LANG) is unset, C or POSIX, else that
+// locale; Korean when it names Korean ("ko..."), else English.
 UiLanguage DetectUiLanguage();
 
 // The text of `id` in `language`, UTF-8; "" for an unknown id.

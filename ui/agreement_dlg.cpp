@@ -1,5 +1,6 @@
 #include "ui/agreement_dlg.h"
 
+#include "resources/disclaimers/disclaimer_fragments.h"
 #include "ui/agreement_stream.h"
 #include "ui/rtf_reader.h"
 
@@ -11,24 +12,9 @@
 #include <QScrollBar>
 #include <QTextEdit>
 
-namespace {
-
-// The stream-in buffer: larger than any fragment, so one request hands out one fragment.
-constexpr int kStreamBuffer = 4096;
-
-bool AskWithMessageBox(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No,
-                    parent);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
-}
-
-}  // namespace
-
 CAgreementDlg::CAgreementDlg(uint8_t systemLanguage, UiLanguage uiLanguage, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      askYesNo(AskWithMessageBox),
       systemLanguage(systemLanguage),
       uiLanguage(uiLanguage) {
     CreateControls();
@@ -85,7 +71,10 @@ void CAgreementDlg::onOk() {
 
 void CAgreementDlg::confirmDecline() {
     const QString question = QString::fromStdString(LoadString(IDS_CONFIRM_EXIT, uiLanguage));
-    if (askYesNo && askYesNo(this, windowTitle, question)) {
+    QMessageBox box(QMessageBox::Warning, windowTitle, question, QMessageBox::Yes | QMessageBox::No,
+                    this);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() == QMessageBox::Yes) {
         QDialog::reject();
     }
 }
@@ -101,8 +90,8 @@ void CAgreementDlg::showDisclaimer() {
     stream.fragments = DisclaimerFragments(language);
     stream.disclaimerReadPos = 0;
     RtfReader reader(*disclaimerEdit->document());
-    char buffer[kStreamBuffer];
-    for (int count; (count = readDisclaimerChunk(stream, buffer, kStreamBuffer)) > 0;) {
+    char buffer[kDisclaimerChunkCapacity];
+    for (int count; (count = readDisclaimerChunk(stream, buffer, sizeof buffer)) > 0;) {
         reader.Feed(buffer, count);
     }
     reader.Finish();

@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -27,10 +26,6 @@ public:
     static constexpr int IDOK = 1;
     static constexpr int IDCANCEL = 2;
 
-    // Asks a yes/no question owned by `parent`, captioned `caption`; true for Yes.
-    using YesNoQuestion =
-        std::function<bool(QWidget* parent, const QString& caption, const QString& text)>;
-
     // `systemLanguage` is the low byte of the system's default language (0x12: Korean);
     // `uiLanguage` picks the captions.
     CAgreementDlg(uint8_t systemLanguage, UiLanguage uiLanguage, QWidget* parent = nullptr);
@@ -40,9 +35,6 @@ public:
 
     // Escape, the close box and Cancel all come here: the decline question.
     void reject() override;
-
-    // The decline question; a message box with Yes and No unless a test replaces it.
-    YesNoQuestion askYesNo;
 
 private:
     void CreateControls();

@@ -2,7 +2,6 @@
 
 #include "resources/disclaimers/disclaimer_fragments.h"
 
-#include <algorithm>
 #include <cstring>
 
 const char* const* DisclaimerFragments(int language) {
@@ -19,26 +18,16 @@ const char* const* DisclaimerFragments(int language) {
 }
 
 int readDisclaimerChunk(DisclaimerStream& stream, char* buffer, int capacity) {
-    if (stream.fragments == nullptr || buffer == nullptr || capacity <= 0) {
-        return 0;
-    }
-    const char* fragment = stream.fragments[stream.disclaimerReadPos];
-    // An empty fragment would read as the end of the stream: pass over it.
-    while (fragment != nullptr && fragment[stream.fragmentOffset] == '\0') {
-        stream.fragmentOffset = 0;
-        fragment = stream.fragments[++stream.disclaimerReadPos];
-    }
-    if (fragment == nullptr) {
+    const char* fragment =
+        stream.fragments != nullptr ? stream.fragments[stream.disclaimerReadPos] : nullptr;
+    if (fragment == nullptr || buffer == nullptr) {
         return 0;
     }
     const std::size_t length = std::strlen(fragment);
-    const std::size_t count =
-        std::min(length - stream.fragmentOffset, static_cast<std::size_t>(capacity));
-    std::memcpy(buffer, fragment + stream.fragmentOffset, count);
-    stream.fragmentOffset += count;
-    if (stream.fragmentOffset == length) {
-        stream.fragmentOffset = 0;
-        ++stream.disclaimerReadPos;
+    if (length > static_cast<std::size_t>(capacity < 0 ? 0 : capacity)) {
+        return 0;
     }
-    return static_cast<int>(count);
+    std::memcpy(buffer, fragment, length);
+    ++stream.disclaimerReadPos;
+    return static_cast<int>(length);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstddef>
-
 // The disclaimer language numbers: they select the fragment list of the text shown.
 enum DisclaimerLanguage : int {
     DISCLAIMER_KOREAN = 0,
@@ -12,16 +10,14 @@ enum DisclaimerLanguage : int {
 // The fragment list of disclaimer language `language`, or nullptr for another number.
 [[nodiscard]] const char* const* DisclaimerFragments(int language);
 
-// The position of a stream-in in a fragment list: the next fragment to hand out and how much of
-// it has been handed out already.
+// A stream-in of a fragment list: the index of the next fragment to hand out.
 struct DisclaimerStream {
     const char* const* fragments = nullptr;
     int disclaimerReadPos = 0;
-    std::size_t fragmentOffset = 0;
 };
 
-// Hands out the next piece of the document: the rest of the current fragment, or as much of it
-// as `capacity` allows (the rest follows on the next call). Returns the number of bytes placed
-// in `buffer`, 0 at the end of the list (or for a null list, buffer or capacity <= 0).
+// Hands out the next whole fragment: copies it to `buffer` and returns its length; 0 at the end
+// of the list, for a null list or buffer, or for a fragment longer than `capacity` (which the
+// compiled lists never hold), so nothing is written past the buffer.
 // Any thread, for its own stream; never blocks.
 [[nodiscard]] int readDisclaimerChunk(DisclaimerStream& stream, char* buffer, int capacity);

@@ -1,190 +1,92 @@
-#include <QProcess>
+// Start-up: the dialogs run for each stored acceptance flag, the languages taken from the
+// environment, and Qt's own texts under a Korean interface.
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include "app/acceptance_flag.h"
+#include "app/qt_translation.h"
 #include "app/quillbox_app.h"
 #include "app/system_language.h"
-
-namespace {
-
-// Records which dialogs start-up ran and answers the disclaimer as told.
-struct DialogRecorder {
-    int agreementAnswer = 1;
-    int agreementRuns = 0;
-    int mainRuns = 0;
-    uint8_t languageSeen = 0;
-
-    CVDMR30QuillboxApp::Dialogs Dialogs() {
-        return {[this](uint8_t language) {
-                    ++agreementRuns;
-                    languageSeen = language;
-                    return agreementAnswer;
-                },
-                [this] { ++mainRuns; }};
-    }
-};
-
-QVariant StoredValue(const QString& application) {
-    return QSettings("TavrelSystems", application).value("SETTINGS/AGREEMENT");
-}
-
-void Store(const QString& application, const QVariant& value) {
-    QSettings settings("TavrelSystems", application);
-    settings.setValue("SETTINGS/AGREEMENT", value);
-}
-
-}  // namespace
 
 class StartupTest : public QObject {
     Q_OBJECT
 
-private:
     QTemporaryDir settingsDir;
 
-    bool Run(DialogRecorder& recorder, const QString& application = "quillbox") {
-        CVDMR30QuillboxApp app(application, recorder.Dialogs());
-        return app.InitInstance();
-    }
-
 private slots:
-    void init() {
-        QVERIFY(settingsDir.isValid());
+    void initTestCase() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-        QSettings("TavrelSystems", "quillbox").clear();
-        QSettings("TavrelSystems", "otherbox").clear();
-        qputenv("LANG", "C.UTF-8");
-        qunsetenv("LC_ALL");
     }
 
-    void firstStartAcceptedOpensTheMainWindowAndRemembers() {
-        DialogRecorder recorder;
-        QVERIFY(!Run(recorder));
-        QCOMPARE(recorder.agreementRuns, 1);
-        QCOMPARE(recorder.mainRuns, 1);
-        QCOMPARE(StoredValue("quillbox").toInt(), 1);
-
-        DialogRecorder second;
-        Run(second);
-        QCOMPARE(second.agreementRuns, 0);
-        QCOMPARE(second.mainRuns, 1);
+    // "stored under quillbox (empty: none)|program|disclaimer's answer|dialogs run|stored after"
+    void flagValues_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("first start, accepted") << "|quillbox|1|disclaimer main|1";
+        QTest::newRow("declined") << "|quillbox|2|disclaimer|";
+        QTest::newRow("disclaimer not shown") << "|quillbox|-1|disclaimer|";
+        QTest::newRow("accepted before") << "1|/bin/quillbox|2|main|1";
+        QTest::newRow("renamed program") << "1|C:/x/Other.exe|2|disclaimer|1";
+        QTest::newRow("-1 ends at once") << "-1|quillbox|1||-1";
+        QTest::newRow("above INT_MAX") << "4294967295|quillbox|1||4294967295";
+        QTest::newRow("not a number") << "yes|quillbox|1|disclaimer main|1";
     }
 
-    void declinedOrFailedDisclaimerWritesNothing_data() {
-        QTest::addColumn<int>("answer");
-        QTest::newRow("declined") << 2;
-        QTest::newRow("could not be shown") << -1;
+    void flagValues() {
+        QFETCH(QString, text);
+        const QStringList row = text.split('|');
+        QSettings settings("TavrelSystems", "quillbox");
+        settings.clear();
+        if (!row[0].isEmpty()) {
+            settings.setValue("SETTINGS/AGREEMENT", row[0]);
+        }
+        QStringList ran;
+        CVDMR30QuillboxApp app(ApplicationNameFromExecutable(row[1]),
+                               {[&](uint8_t) { return (ran << "disclaimer", row[2].toInt()); },
+                                [&] { ran << "main"; }});
+        QVERIFY(!app.InitInstance());
+        QCOMPARE(ran.join(' '), row[3]);
+        QCOMPARE(settings.value("SETTINGS/AGREEMENT").toString(), row[4]);
     }
 
-    void declinedOrFailedDisclaimerWritesNothing() {
-        QFETCH(int, answer);
-        DialogRecorder recorder;
-        recorder.agreementAnswer = answer;
-        QVERIFY(!Run(recorder));
-        QCOMPARE(recorder.mainRuns, 0);
-        QVERIFY(!StoredValue("quillbox").isValid());
-
-        DialogRecorder next;
-        Run(next);
-        QCOMPARE(next.agreementRuns, 1);
+    // "LANGUAGE|LC_ALL|LC_MESSAGES|LANG|interface and system language", empty for unset.
+    void languages_data() {
+        QTest::addColumn<QString>("row");
+        QTest::newRow("Korean system") << "|||ko_KR.UTF-8|Korean 18";
+        QTest::newRow("LANGUAGE under C") << "ko|||C|English 9";
+        QTest::newRow("under POSIX") << "ko||POSIX|ko|English 18";
+        QTest::newRow("without locale") << "ko||||English 9";
+        QTest::newRow("under C.UTF-8") << "ko:en|||C.UTF-8|Korean 9";
+        QTest::newRow("LC_ALL first") << "|fr_FR|ko_KR|ko_KR|English 9";
+        QTest::newRow("then LC_MESSAGES") << "||ko_KR|fr_FR|Korean 9";
+        QTest::newRow("Konkani") << "|||kok_IN|English 9";
     }
 
-    void otherValuesEndAtOnceAndStayUnchanged_data() {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<int>("agreementRuns");
-        QTest::addColumn<int>("mainRuns");
-        QTest::newRow("2") << QVariant(2) << 0 << 0;
-        QTest::newRow("-1") << QVariant(-1) << 0 << 0;
-        QTest::newRow("unreadable counts as 0") << QVariant("yes") << 1 << 0;
+    void languages() {
+        QFETCH(QString, row);
+        const char* const names[] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+        for (int i = 0; i < 4; ++i) {
+            const QByteArray value = row.section('|', i, i).toUtf8();
+            value.isEmpty() ? qunsetenv(names[i]) : qputenv(names[i], value);
+        }
+        const bool korean = DetectUiLanguage() == UiLanguage::Korean;
+        QCOMPARE(QString("%1 %2").arg(korean ? "Korean" : "English").arg(SystemLanguageId()),
+                 row.section('|', 4));
     }
 
-    void otherValuesEndAtOnceAndStayUnchanged() {
-        QFETCH(QVariant, stored);
-        QFETCH(int, agreementRuns);
-        QFETCH(int, mainRuns);
-        Store("quillbox", stored);
-        DialogRecorder recorder;
-        recorder.agreementAnswer = 2;
-        Run(recorder);
-        QCOMPARE(recorder.agreementRuns, agreementRuns);
-        QCOMPARE(recorder.mainRuns, mainRuns);
-        QCOMPARE(StoredValue("quillbox"), stored);
+    void koreanInterfaceGetsQtsKoreanButtons() {
+        QTranslator translator;
+        InstallQtTranslation(UiLanguage::Korean, translator);
+        QMessageBox box(QMessageBox::NoIcon, "", "", QMessageBox::Yes);
+        QCoreApplication::removeTranslator(&translator);
+        const QString yes = box.button(QMessageBox::Yes)->text();
+        QVERIFY2(yes.contains(QRegularExpression("[\uac00-\ud7a3]")), qPrintable(yes));
     }
-
-    void renamedExecutableUsesItsOwnKey() {
-        Store("quillbox", 1);
-        DialogRecorder recorder;
-        Run(recorder, ApplicationNameFromExecutable("/usr/local/bin/otherbox"));
-        QCOMPARE(recorder.agreementRuns, 1);
-        QCOMPARE(StoredValue("otherbox").toInt(), 1);
-    }
-
-    void applicationNameDropsFolderAndExtension_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("plain") << "/usr/bin/quillbox" << "quillbox";
-        QTest::newRow("extension") << "C:/tools/Quillbox.exe" << "Quillbox";
-        QTest::newRow("relative") << "./build/app/quillbox" << "quillbox";
-        QTest::newRow("two dots") << "/opt/quill.box.bin" << "quill.box";
-        QTest::newRow("hidden file") << "/tmp/.quillbox" << ".quillbox";
-    }
-
-    void applicationNameDropsFolderAndExtension() {
-        QFETCH(QString, path);
-        QFETCH(QString, name);
-        QCOMPARE(ApplicationNameFromExecutable(path), name);
-    }
-
-    void systemLanguageFollowsTheSystemLocaleNotTheInterfaceLanguage_data() {
-        QTest::addColumn<QByteArray>("lcAll");
-        QTest::addColumn<QByteArray>("lang");
-        QTest::addColumn<int>("language");
-        QTest::newRow("Korean LANG") << QByteArray() << QByteArray("ko_KR.UTF-8") << 0x12;
-        QTest::newRow("LC_ALL wins") << QByteArray("fr_FR.UTF-8") << QByteArray("ko_KR") << 0x09;
-        QTest::newRow("French") << QByteArray() << QByteArray("fr_FR.UTF-8") << 0x09;
-        QTest::newRow("Konkani is not Korean") << QByteArray() << QByteArray("kok_IN") << 0x09;
-        QTest::newRow("unset") << QByteArray() << QByteArray() << 0x09;
-    }
-
-    void systemLanguageFollowsTheSystemLocaleNotTheInterfaceLanguage() {
-        QFETCH(QByteArray, lcAll);
-        QFETCH(QByteArray, lang);
-        QFETCH(int, language);
-        lcAll.isEmpty() ? qunsetenv("LC_ALL") : qputenv("LC_ALL", lcAll);
-        lang.isEmpty() ? qunsetenv("LANG") : qputenv("LANG", lang);
-        qputenv("LANGUAGE", "en_US");
-        DialogRecorder recorder;
-        Run(recorder);
-        QCOMPARE(int(recorder.languageSeen), language);
-        qunsetenv("LANGUAGE");
-    }
-
-#ifdef QUILLBOX_BINARY
-    void theProgramEndsAtOnceWithoutAWindowForAnUnknownValue() {
-        QTemporaryDir home;
-        const QString configDir = home.path() + "/config";
-        QSettings stored(configDir + "/TavrelSystems/quillbox.conf", QSettings::NativeFormat);
-        stored.setValue("SETTINGS/AGREEMENT", 2);
-        stored.sync();
-
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", configDir);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(env);
-        process.start(QUILLBOX_BINARY, {});
-        QVERIFY(process.waitForFinished(20000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 0);
-        QCOMPARE(QSettings(configDir + "/TavrelSystems/quillbox.conf", QSettings::NativeFormat)
-                     .value("SETTINGS/AGREEMENT")
-                     .toInt(),
-                 2);
-    }
-#endif
 };
 
-QTEST_GUILESS_MAIN(StartupTest)
+QTEST_MAIN(StartupTest)
 #include "tst_startup.moc"
