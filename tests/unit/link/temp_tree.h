@@ -39,7 +39,7 @@ public:
         std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
         std::filesystem::create_symlink(target, Path(relative));
     }
-    PortRoots Roots() const { return {Path("sys"), Path("dev"), Path(kLinks)}; }
+    PortRoots Roots() const { return {Path("sys"), Path("dev"), Path(kLinks), ""}; }
 
 private:
     std::string root;
