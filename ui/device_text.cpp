@@ -39,25 +39,16 @@ std::optional<std::string> Convert(const std::string& bytes, const char* from, c
     return out;
 }
 
-std::optional<QString> DecodeAs(const std::string& bytes, const char* charset) {
-    const std::optional<std::string> utf8 = Convert(bytes, charset, kUtf8);
-    if (!utf8) {
-        return std::nullopt;
-    }
-    return QString::fromUtf8(utf8->data(), static_cast<qsizetype>(utf8->size()));
-}
-
 }  // namespace
 
 QString DecodeDeviceText(const std::string& bytes, UiLanguage language) {
-    if (IsAscii(bytes)) {
-        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    }
-    const bool korean = language == UiLanguage::Korean;
-    for (const char* charset :
-         {korean ? kKoreanCodePage : kUtf8, korean ? kUtf8 : kKoreanCodePage}) {
-        if (std::optional<QString> text = DecodeAs(bytes, charset)) {
-            return *text;
+    if (!IsAscii(bytes)) {
+        const bool korean = language == UiLanguage::Korean;
+        for (const char* charset :
+             {korean ? kKoreanCodePage : kUtf8, korean ? kUtf8 : kKoreanCodePage}) {
+            if (const std::optional<std::string> utf8 = Convert(bytes, charset, kUtf8)) {
+                return QString::fromStdString(*utf8);
+            }
         }
     }
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));

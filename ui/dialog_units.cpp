@@ -3,16 +3,6 @@
 #include <QApplication>
 #include <QFontMetrics>
 
-namespace {
-
-// Rounds units * base / divisor to the nearest pixel.
-int Scale(int units, int base, int divisor) {
-    const long long product = static_cast<long long>(units) * base;
-    return static_cast<int>((product + (product >= 0 ? divisor / 2 : -divisor / 2)) / divisor);
-}
-
-}  // namespace
-
 DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetrics metrics(font);
     // The average width of the 52 Latin letters, rounded, as dialog layout defines it.
@@ -22,12 +12,13 @@ DialogUnits::DialogUnits(const QFont& font) {
     baseY = metrics.height();
 }
 
+// Template units are never negative; both round to the nearest pixel.
 int DialogUnits::X(int units) const {
-    return Scale(units, baseX, 4);
+    return (units * baseX + 2) / 4;
 }
 
 int DialogUnits::Y(int units) const {
-    return Scale(units, baseY, 8);
+    return (units * baseY + 4) / 8;
 }
 
 QRect DialogUnits::Rect(int x, int y, int width, int height) const {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFrame>
-#include <array>
 #include <cstdint>
 
 class QLineEdit;
@@ -26,17 +25,16 @@ public:
     void ClearAddress();
     bool IsBlank() const;
 
-    // The part editors, first number first (for focus handling and tests).
-    QLineEdit* Part(int index) const { return parts[static_cast<size_t>(index)]; }
+    // The part editors, first number first.
+    QLineEdit* Part(int index) const { return parts[index]; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     static constexpr int kParts = 4;
-    std::array<QLineEdit*, kParts> parts{};
+    QLineEdit* parts[kParts] = {};
 
-    int PartIndex(QObject* object) const;
     void MoveTo(int index, bool atEnd);
-    void OnPartEdited(int index);
+    void OnPartEdited(QLineEdit* part, int index);
 };

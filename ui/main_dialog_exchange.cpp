@@ -22,24 +22,15 @@ void ShowText(QLineEdit* edit, const std::string& bytes, UiLanguage language) {
     }
 }
 
+// Typing stops at 8 characters; a longer ID that a listing stored is shown whole (a plain
+// limit would cut it silently), so that taking it over is refused with a message instead.
 // Setting a limit sets the text again, which moves the caret to the end: only a new limit is
 // set.
-void SetLimit(QLineEdit* edit, int limit) {
+void SetIdLimit(QLineEdit* edit, qsizetype idLength) {
+    const int limit = std::max(kMaxDeviceIdLength, int(idLength));
     if (edit->maxLength() != limit) {
         edit->setMaxLength(limit);
     }
-}
-
-// The ID edit takes 8 characters, or the whole of a longer ID that a listing stored.
-int DeviceIdLimit(qsizetype idLength) {
-    return std::max(kMaxDeviceIdLength, int(idLength));
-}
-
-// The length the edit gives an ID. A short one needs no decoding: no character shown takes
-// fewer bytes than it takes UTF-16 units.
-qsizetype ShownLength(const std::string& bytes, UiLanguage language) {
-    return bytes.size() <= kMaxDeviceIdLength ? qsizetype(bytes.size())
-                                              : DecodeDeviceText(bytes, language).size();
 }
 
 // A field keeps the device's bytes while its edit still shows them; an edited text is encoded
@@ -52,11 +43,9 @@ void TakeText(const QLineEdit* edit, std::string& bytes, UiLanguage language) {
 
 }  // namespace
 
-// Typing stops at 8 characters. A longer ID listed from the device is shown whole (a plain
-// limit would cut it silently), so that taking it over is refused with a message instead;
-// the limit then shrinks back to 8 as the operator shortens it.
+// The limit shrinks back to 8 as the operator shortens a longer ID.
 void CVDMR30QuillboxDlg::LimitDeviceId() {
-    SetLimit(deviceIdEdit, DeviceIdLimit(deviceIdEdit->text().size()));
+    SetIdLimit(deviceIdEdit, deviceIdEdit->text().size());
 }
 
 bool CVDMR30QuillboxDlg::exchangeData(Exchange direction) {
@@ -64,7 +53,11 @@ bool CVDMR30QuillboxDlg::exchangeData(Exchange direction) {
         ShowText(hostPortEdit, fields.hostPortText, language);
         ShowText(commandEdit, fields.commandText, language);
         autoScrollCheck->setChecked(fields.autoScroll != 0);
-        SetLimit(deviceIdEdit, DeviceIdLimit(ShownLength(fields.deviceIdText, language)));
+        // A short ID needs no decoding: no character shown takes fewer bytes than UTF-16 units.
+        const std::string& id = fields.deviceIdText;
+        SetIdLimit(deviceIdEdit, id.size() <= kMaxDeviceIdLength
+                                     ? qsizetype(id.size())
+                                     : DecodeDeviceText(id, language).size());
         ShowText(deviceIdEdit, fields.deviceIdText, language);
         ShowText(intervalEdit, fields.intervalText, language);
         ShowText(timeoutEdit, fields.timeoutText, language);
@@ -114,19 +107,10 @@ void CVDMR30QuillboxDlg::SetAddress(AddressField field, uint32_t address) {
 }
 
 QComboBox* CVDMR30QuillboxDlg::Combo(SettingCombo combo) const {
-    switch (combo) {
-        case SettingCombo::BaudRate:
-            return baudRateCombo;
-        case SettingCombo::Parity:
-            return parityCombo;
-        case SettingCombo::DataBits:
-            return dataBitsCombo;
-        case SettingCombo::StopBits:
-            return stopBitsCombo;
-        case SettingCombo::FlowControl:
-            return flowControlCombo;
-    }
-    return baudRateCombo;
+    // In the order of SettingCombo.
+    QComboBox* const combos[] = {baudRateCombo, parityCombo, dataBitsCombo, stopBitsCombo,
+                                 flowControlCombo};
+    return combos[static_cast<int>(combo)];
 }
 
 int CVDMR30QuillboxDlg::GetSelection(SettingCombo combo) const {

@@ -28,7 +28,6 @@ Widget* Place(Widget* widget, int id, const QRect& geometry) {
 QComboBox* MakeCombo(QWidget* parent, const QStringList& items) {
     auto* combo = new QComboBox(parent);
     combo->addItems(items);
-    combo->setMaxVisibleItems(items.isEmpty() ? 10 : static_cast<int>(items.size()));
     return combo;
 }
 
@@ -55,14 +54,6 @@ QGroupBox* MakeGroup(QWidget* parent, const QRect& geometry) {
     return group;
 }
 
-QStringList ComTemplateEntries() {
-    QStringList entries;
-    for (int n = 1; n <= 10; ++n) {
-        entries << QStringLiteral("COM%1").arg(n);
-    }
-    return entries;
-}
-
 }  // namespace
 
 void CVDMR30QuillboxDlg::CreateControls() {
@@ -75,8 +66,8 @@ void CVDMR30QuillboxDlg::CreateControls() {
     const Qt::Alignment left = Qt::AlignLeft;
 
     // In tab order.
-    comPortCombo =
-        Place(MakeCombo(this, ComTemplateEntries()), 1000, du.Rect(14, 19, 117, kComboHeight));
+    // Filled by discovery as the window starts.
+    comPortCombo = Place(new QComboBox(this), 1000, du.Rect(14, 19, 117, kComboHeight));
     portOpenButton = Place(MakeButton(this), 1001, du.Rect(132, 19, 59, 13));
     portCloseButton = Place(MakeButton(this), 1002, du.Rect(191, 19, 59, 13));
     hostAddressCtrl = Place(new IpAddressEdit(this), 1003, du.Rect(14, 58, 117, 14));

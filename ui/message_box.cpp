@@ -5,17 +5,10 @@ ModalRunner ExecModal() {
 }
 
 QMessageBox::Icon ToBoxIcon(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::Information:
-            return QMessageBox::Information;
-        case MessageIcon::Warning:
-            return QMessageBox::Warning;
-        case MessageIcon::Error:
-            return QMessageBox::Critical;
-        case MessageIcon::Question:
-            return QMessageBox::Question;
-    }
-    return QMessageBox::Warning;
+    // In the order of MessageIcon.
+    constexpr QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning,
+                                           QMessageBox::Critical, QMessageBox::Question};
+    return icons[static_cast<int>(icon)];
 }
 
 int RunMessageBox(const ModalRunner& run, QWidget* parent, const BoxContent& content) {

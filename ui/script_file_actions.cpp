@@ -15,10 +15,18 @@ namespace {
 // A script holds eleven short lines; a larger file is not one, and is not read whole.
 constexpr qint64 kMaxScriptFileBytes = 64 * 1024;
 // Faults listed in the box; the rest are left out, so the box stays on the screen.
-constexpr int kMaxListedFaults = 20;
+constexpr size_t kMaxListedFaults = 20;
 
-QString Filled(QString text, const QString& value) {
-    return text.replace(QLatin1String("%s"), value);
+// The faults one a line, the list cut short after kMaxListedFaults.
+QString FaultList(const std::vector<ScriptFileFault>& faults, const QString& lineFormat) {
+    const QByteArray format = lineFormat.toUtf8();
+    QStringList lines;
+    for (size_t i = 0; i < faults.size() && i <= kMaxListedFaults; ++i) {
+        lines << (i == kMaxListedFaults ? QStringLiteral("...")
+                                        : QString::asprintf(format.constData(), faults[i].line,
+                                                            faults[i].reason.c_str()));
+    }
+    return lines.join('\n');
 }
 
 }  // namespace
@@ -39,21 +47,20 @@ void CVDMR30QuillboxDlg::CreateScriptFileActions(QWidget* settingsArea) {
 QString CVDMR30QuillboxDlg::ChooseScriptFile(bool saving) {
     QFileDialog dialog(this, Text(saving ? IDS_SAVE_SCRIPT_AS : IDS_OPEN_SCRIPT), QString(),
                        Text(IDS_SCRIPT_FILES));
-    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (saving) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("txt"));
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
     }
-    if (runModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    return dialog.selectedFiles().constFirst();
+    const bool chosen = runModal(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    return chosen ? dialog.selectedFiles().constFirst() : QString();
 }
 
 void CVDMR30QuillboxDlg::ShowFileError(int stringId, const QString& path, const QString& detail) {
     BoxContent box;
     box.caption = windowTitle;
-    box.text = Filled(Text(stringId), path);
+    box.text = QString::asprintf(Text(stringId).toUtf8().constData(), path.toUtf8().constData());
     box.detail = detail;
     box.icon = QMessageBox::Critical;
     RunMessageBox(runModal, this, box);
@@ -86,25 +93,15 @@ void CVDMR30QuillboxDlg::OnOpenScript() {
     fields.deviceIdText.clear();
     secondHostAddressCtrl->ClearAddress();
     std::vector<ScriptFileFault> faults;
-    if (!ReadScriptFile(bytes.toStdString(), *this, faults, language)) {
-        fields = before;
-        if (!secondWasBlank) {
-            secondHostAddressCtrl->SetAddress(secondBefore);
-        }
-        QStringList lines;
-        for (const ScriptFileFault& fault : faults) {
-            if (lines.size() == kMaxListedFaults) {
-                lines << QStringLiteral("...");
-                break;
-            }
-            lines << Filled(Text(IDS_SCRIPT_FAULT_LINE)
-                                .replace(QLatin1String("%d"), QString::number(fault.line)),
-                            QString::fromStdString(fault.reason));
-        }
-        ShowFileError(IDS_SCRIPT_FAULTS, path, lines.join('\n'));
+    if (ReadScriptFile(bytes.toStdString(), *this, faults, language)) {
+        exchangeData(Exchange::ToControls);
         return;
     }
-    exchangeData(Exchange::ToControls);
+    fields = before;
+    if (!secondWasBlank) {
+        secondHostAddressCtrl->SetAddress(secondBefore);
+    }
+    ShowFileError(IDS_SCRIPT_FAULTS, path, FaultList(faults, Text(IDS_SCRIPT_FAULT_LINE)));
 }
 
 void CVDMR30QuillboxDlg::OnSaveScript() {

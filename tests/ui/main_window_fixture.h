@@ -27,12 +27,7 @@ public:
     }
 
     PtyHost* AddDevice(int comNumber, std::vector<std::string> storedLines = {}) {
-        std::string error;
-        PtyHost* host = ports.Add(comNumber, std::move(storedLines), &error);
-        if (host == nullptr) {
-            qWarning("simulated device COM%d: %s", comNumber, error.c_str());
-        }
-        return host;
+        return ports.Add(comNumber, std::move(storedLines));
     }
 
     CVDMR30QuillboxDlg& Create(UiLanguage language = UiLanguage::English) {
@@ -92,7 +87,13 @@ public:
         QStringList shown;
         for (int id : kSettingIds) {
             if (auto* address = Control<IpAddressEdit>(id)) {
-                shown << (address->IsBlank() ? QString() : Dotted(address->GetAddress()));
+                const uint32_t a = address->GetAddress();
+                shown << (address->IsBlank() ? QString()
+                                             : QStringLiteral("%1.%2.%3.%4")
+                                                   .arg(a >> 24)
+                                                   .arg(a >> 16 & 0xFF)
+                                                   .arg(a >> 8 & 0xFF)
+                                                   .arg(a & 0xFF));
             } else if (auto* edit = Control<QLineEdit>(id)) {
                 shown << edit->text();
             } else {
@@ -104,19 +105,16 @@ public:
     // Puts `values` (as ShownSettings gives them) into the controls, as the operator would.
     void EnterSettings(const QStringList& values) const {
         for (int i = 0; i < values.size(); ++i) {
-            const int id = kSettingIds[i];
-            if (auto* address = Control<IpAddressEdit>(id)) {
+            if (auto* address = Control<IpAddressEdit>(kSettingIds[i])) {
                 const QStringList parts = values[i].split('.');
-                address->ClearAddress();
-                if (parts.size() == 4) {
-                    address->SetAddress(parts[0].toUInt() << 24 | parts[1].toUInt() << 16 |
-                                        parts[2].toUInt() << 8 | parts[3].toUInt());
+                for (int part = 0; part < 4; ++part) {
+                    address->Part(part)->setText(parts.value(part));
                 }
-            } else if (auto* edit = Control<QLineEdit>(id)) {
+            } else if (auto* edit = Control<QLineEdit>(kSettingIds[i])) {
                 edit->clear();
                 Type(edit, values[i]);
             } else {
-                auto* combo = Control<QComboBox>(id);
+                auto* combo = Control<QComboBox>(kSettingIds[i]);
                 combo->setCurrentIndex(combo->findText(values[i]));
             }
         }
@@ -134,14 +132,6 @@ public:
 private:
     static constexpr int kSettingIds[] = {1003, 1004, 1005, 1031, 1036, 1033,
                                           1012, 1024, 1026, 1028, 1018};
-
-    static QString Dotted(uint32_t address) {
-        return QStringLiteral("%1.%2.%3.%4")
-            .arg(address >> 24)
-            .arg((address >> 16) & 0xFF)
-            .arg((address >> 8) & 0xFF)
-            .arg(address & 0xFF);
-    }
 
     bool ShowsPort(bool open) const {
         for (int id : {1002, 1008, 1009, 1010, 1015, 1017}) {

@@ -1,37 +1,77 @@
-// The main window on its own: start values, the keys, the exit question in both languages,
-// the ID length rule with Hangul, and the About box.
+// The main window on its own: start values, the port list over simulated devices, the keys,
+// the boxes of a window without ports in both languages, the ID length rule with Hangul and
+// the typing rules of the address fields.
 #include <QCheckBox>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QtTest>
+#include <map>
 
 #include "main_window_fixture.h"
+
+namespace {
+
+// Types `keys` into whichever widget has the focus at each key, as a keyboard does; '<', '>',
+// '\b', '\t' and '^' stand for Left, Right, Backspace, Tab and Backtab.
+void TypeIntoFocus(const QString& keys) {
+    const Qt::Key named[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Backspace, Qt::Key_Tab,
+                             Qt::Key_Backtab};
+    for (const QChar key : keys) {
+        const auto index = QStringLiteral("<>\b\t^").indexOf(key);
+        if (index >= 0) {
+            QTest::keyClick(QApplication::focusWidget(), named[index]);
+        } else {
+            QTest::keyClick(QApplication::focusWidget(), key.toLatin1());
+        }
+    }
+}
+
+}  // namespace
 
 class MainDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void startStateAndKeys();
-    void exitQuestion_data();
-    void exitQuestion();
+    void startStatePortsAndKeys();
+    void boxesWithoutPorts_data();
+    void boxesWithoutPorts();
     void deviceIdRule_data();
     void deviceIdRule();
-    void aboutBox();
+    void addressTyping_data();
+    void addressTyping();
 };
 
-void MainDialogTest::startStateAndKeys() {
+void MainDialogTest::startStatePortsAndKeys() {
     MainWindowFixture f;
-    QVERIFY(f.AddDevice(3));
-    CVDMR30QuillboxDlg& window = f.Create();
+    std::map<int, PtyHost*> devices;
+    for (int com : {3, 1, 12}) {
+        QVERIFY(devices[com] = f.AddDevice(com));
+    }
+    f.Create();
     QCOMPARE(f.ShownSettings(),
              (QStringList{"10.1.0.1", "1470", "", "", "", "", "115200", "NONE", "8", "1", "NONE"}));
     QVERIFY(f.ShowsPortClosed());
     QVERIFY(f.Show());
+    // Sorted, each entry's device as its tooltip, searched again at the next focus, keeping
+    // the selected position.
+    auto* combo = f.Control<QComboBox>(1000);
+    combo->setCurrentIndex(1);
+    QVERIFY(devices[7] = f.AddDevice(7));
+    f.Control(1004)->setFocus();
+    combo->setFocus(Qt::MouseFocusReason);
+    QStringList shown;
+    QStringList expected;
+    for (const auto& [com, device] : devices) {
+        shown << combo->itemText(int(shown.size())) + ' ' +
+                     combo->itemData(int(shown.size()), Qt::ToolTipRole).toString();
+        expected << QStringLiteral("COM%1 %2").arg(com).arg(device->SlavePath().c_str());
+    }
+    QCOMPARE(shown, expected);
+    QCOMPARE(combo->currentText(), QStringLiteral("COM3"));
     // Enter in the command edit sends nothing and closes nothing; Enter on a button presses it.
     QVERIFY(f.Open());
     f.Control(1007)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QVERIFY(window.isVisible());
     QCOMPARE(f.LogCount(), 0);
     f.Control(1002)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -39,12 +79,13 @@ void MainDialogTest::startStateAndKeys() {
     // A click on Auto scroll takes the typed values over.
     f.Control<QLineEdit>(1004)->setText(QStringLiteral("8080"));
     f.Control<QCheckBox>(1013)->click();
-    QCOMPARE(window.Texts().autoScroll, 0);
-    QCOMPARE(window.Texts().hostPortText, std::string("8080"));
+    QCOMPARE(f.window->Texts().autoScroll, 0);
+    QCOMPARE(f.window->Texts().hostPortText, std::string("8080"));
     QCOMPARE(f.boxes.Count(), 0);
+    QVERIFY(f.window->isVisible());
 }
 
-void MainDialogTest::exitQuestion_data() {
+void MainDialogTest::boxesWithoutPorts_data() {
     QTest::addColumn<UiLanguage>("language");
     QTest::addColumn<QString>("question");
     QTest::addColumn<QString>("yes");
@@ -54,9 +95,10 @@ void MainDialogTest::exitQuestion_data() {
                             << "예";
 }
 
-// Escape, the close box and Exit ask first; No leaves the window open. Under a Korean
-// interface with Qt's Korean texts loaded, the box's buttons are Korean too.
-void MainDialogTest::exitQuestion() {
+// With no port found, Open reports the failure. Escape, the close box and Exit ask first; No
+// leaves the window open; under a Korean interface with Qt's Korean texts loaded, the box's
+// buttons are Korean too. F1 and the system commands 0x0010 to 0x001F open the About box.
+void MainDialogTest::boxesWithoutPorts() {
     QFETCH(UiLanguage, language);
     QFETCH(QString, question);
     QFETCH(QString, yes);
@@ -71,15 +113,28 @@ void MainDialogTest::exitQuestion() {
     MainWindowFixture f;
     CVDMR30QuillboxDlg& window = f.Create(language);
     QVERIFY(f.Show());
+    QVERIFY(!f.Control(1000)->isEnabled());
+    QVERIFY(!f.Open());
+    QCOMPARE(window.SerialPort().portOpen.load(), 0);
     f.boxes.SetAnswer(QMessageBox::No);
     QTest::keyClick(&window, Qt::Key_Escape);
     window.close();
     f.Click(1011);
-    QCoreApplication::removeTranslator(&qtTexts);
-    QCOMPARE(f.boxes.Texts(), (QStringList{question, question, question}));
     QCOMPARE(f.boxes.Last().buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(f.boxes.Last().defaultButton, QMessageBox::Yes);
     QVERIFY(f.boxes.Last().buttonTexts.first().startsWith(yes));
+    QTest::keyClick(&window, Qt::Key_F1);
+    for (int command : {0x0010, 0x001F, 0x0020, 0xF060}) {
+        window.OnSysCommand(command);
+    }
+    QCoreApplication::removeTranslator(&qtTexts);
+    QStringList shown;
+    for (const ModalRecorder::Shown& box : f.boxes.All()) {
+        shown << box.className + ':' + box.text;
+    }
+    const QString asked = "QMessageBox:" + question;
+    QCOMPARE(shown, (QStringList{"QMessageBox:Cannot open COM0!", asked, asked, asked,
+                                 "CAboutDlg:", "CAboutDlg:", "CAboutDlg:"}));
     QVERIFY(window.isVisible());
 }
 
@@ -124,17 +179,53 @@ void MainDialogTest::deviceIdRule() {
     QCOMPARE(QApplication::focusWidget(), id);
 }
 
-void MainDialogTest::aboutBox() {
+void MainDialogTest::addressTyping_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QStringList>("parts");
+    QTest::addColumn<uint>("address");
+    QTest::addColumn<int>("focus");  // the part that has the focus; 4: the host port after it
+    // Three digits move on by themselves; the dot after them lands in an empty part and is
+    // ignored, so a whole address can be typed as it is written.
+    QTest::newRow("full") << "192.168.0.10" << QStringList{"192", "168", "0", "10"} << 0xC0A8000Au
+                          << 3;
+    QTest::newRow("blanks, dot in an empty part")
+        << "10 1..2 3" << QStringList{"10", "1", "2", "3"} << 0x0A010203u << 3;
+    QTest::newRow("letters refused")
+        << "1a2.b3" << QStringList{"12", "3", "", ""} << 0x0C030000u << 1;
+    QTest::newRow("above the maximum")
+        << "999.300.1" << QStringList{"255", "255", "1", ""} << 0xFFFF0100u << 2;
+    QTest::newRow("leading zeros")
+        << "010.001.000.009" << QStringList{"010", "001", "000", "009"} << 0x0A010009u << 3;
+    // Emptying a part and pressing Backspace again goes on at the end of the part before it.
+    QTest::newRow("backspace across parts")
+        << "10.1.0.1\b\b\b" << QStringList{"10", "1", "", ""} << 0x0A010000u << 2;
+    QTest::newRow("arrows at the edges")
+        << "10.1.0.1<<>7" << QStringList{"10", "1", "0", "7"} << 0x0A010007u << 3;
+    QTest::newRow("tab leaves the field")
+        << "1\t" << QStringList{"1", "", "", ""} << 0x01000000u << 4;
+    QTest::newRow("backtab enters at the first part")
+        << "\t^" << QStringList{"", "", "", ""} << 0u << 0;
+}
+
+void MainDialogTest::addressTyping() {
+    QFETCH(QString, keys);
+    QFETCH(QStringList, parts);
+    QFETCH(uint, address);
+    QFETCH(int, focus);
     MainWindowFixture f;
-    CVDMR30QuillboxDlg& window = f.Create();
+    f.Create();
     QVERIFY(f.Show());
-    QTest::keyClick(&window, Qt::Key_F1);
-    for (int command : {0x0010, 0x001F, 0x0020, 0xF060}) {
-        window.OnSysCommand(command);
+    auto* edit = f.Control<IpAddressEdit>(1003);
+    edit->ClearAddress();
+    edit->setFocus();
+    TypeIntoFocus(keys);
+    QStringList shown;
+    for (int i = 0; i < 4; ++i) {
+        shown << edit->Part(i)->text();
     }
-    QCOMPARE(f.boxes.Count(), 3);
-    QCOMPARE(f.boxes.Last().className, QStringLiteral("CAboutDlg"));
-    QVERIFY(window.isVisible());
+    QCOMPARE(shown, parts);
+    QCOMPARE(edit->GetAddress(), address);
+    QCOMPARE(QApplication::focusWidget(), focus < 4 ? edit->Part(focus) : f.Control(1004));
 }
 
 QTEST_MAIN(MainDialogTest)

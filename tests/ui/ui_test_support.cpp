@@ -8,11 +8,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
-#include <algorithm>
 #include <cerrno>
 
 std::function<int(QDialog&)> ModalRecorder::Runner() {
@@ -50,29 +48,24 @@ QStringList ModalRecorder::Texts() const {
 }
 
 SimulatedPorts::SimulatedPorts() {
-    const QString base = folder.path();
-    QDir(base).mkpath(QStringLiteral("sys/class/tty"));
-    QDir(base).mkpath(QStringLiteral("dev"));
-    QDir(base).mkpath(QStringLiteral("ports"));
-    roots.sysRoot = (base + QStringLiteral("/sys")).toStdString();
-    roots.devRoot = (base + QStringLiteral("/dev")).toStdString();
-    roots.linksDir = (base + QStringLiteral("/ports")).toStdString();
+    for (const char* folderName : {"sys/class/tty", "dev", "ports"}) {
+        QDir(folder.path()).mkpath(QString::fromLatin1(folderName));
+    }
+    const std::string base = folder.path().toStdString();
+    roots.sysRoot = base + "/sys";
+    roots.devRoot = base + "/dev";
+    roots.linksDir = base + "/ports";
 }
 
-PtyHost* SimulatedPorts::Add(int comNumber, std::vector<std::string> storedLines,
-                             std::string* error) {
+PtyHost* SimulatedPorts::Add(int comNumber, std::vector<std::string> storedLines) {
     auto host = std::make_unique<PtyHost>(DeviceModel(std::move(storedLines)));
-    if (!host->Start(error) || !host->LinkAsCom(comNumber, roots.linksDir, error)) {
+    std::string error;
+    if (!host->Start(&error) || !host->LinkAsCom(comNumber, roots.linksDir, &error)) {
+        qWarning("simulated device COM%d: %s", comNumber, error.c_str());
         return nullptr;
     }
-    hosts.emplace_back(comNumber, std::move(host));
-    return hosts.back().second.get();
-}
-
-void SimulatedPorts::Remove(int comNumber) {
-    hosts.erase(std::remove_if(hosts.begin(), hosts.end(),
-                               [comNumber](const auto& entry) { return entry.first == comNumber; }),
-                hosts.end());
+    hosts.push_back(std::move(host));
+    return hosts.back().get();
 }
 
 std::vector<std::string> CommandsReceived(PtyHost& device) {
@@ -160,14 +153,6 @@ void LineFlood::Stop() {
         }
         close(fd);
     }
-}
-
-QStringList ComboItems(const QComboBox* combo) {
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i) {
-        items << combo->itemText(i);
-    }
-    return items;
 }
 
 void ReadRtf(QTextDocument& document, const QByteArray& rtf, int chunk) {

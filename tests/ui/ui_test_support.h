@@ -12,7 +12,6 @@
 #include <thread>
 #include <vector>
 
-class QComboBox;
 class QTextDocument;
 
 #include "link/com_port_map.h"
@@ -44,7 +43,6 @@ public:
     int Count() const { return static_cast<int>(shown.size()); }
     const Shown& Last() const { return shown.back(); }
     QStringList Texts() const;
-    void Clear() { shown.clear(); }
 
 private:
     std::vector<Shown> shown;
@@ -62,16 +60,13 @@ public:
     const PortRoots& Roots() const { return roots; }
 
     // Starts a simulated VDM-R30 with `storedLines` and links it as COM `comNumber`; nullptr
-    // (with a reason in `error`) when the pseudo-terminal cannot be made.
-    PtyHost* Add(int comNumber, std::vector<std::string> storedLines = {},
-                 std::string* error = nullptr);
-    // Stops the device linked as COM `comNumber` and removes its link.
-    void Remove(int comNumber);
+    // (with a warning that says why) when the pseudo-terminal cannot be made.
+    PtyHost* Add(int comNumber, std::vector<std::string> storedLines = {});
 
 private:
     QTemporaryDir folder;
     PortRoots roots;
-    std::vector<std::pair<int, std::unique_ptr<PtyHost>>> hosts;
+    std::vector<std::unique_ptr<PtyHost>> hosts;
 };
 
 // What a simulated device has received (complete command lines) and what it stores now.
@@ -107,9 +102,6 @@ private:
     int finishedFd;  // eventfd, written when the thread ends
     std::thread thread;
 };
-
-// The texts of a drop-down list's items, in order.
-QStringList ComboItems(const QComboBox* combo);
 
 // Reads `rtf` into `document` in pieces of `chunk` bytes (all at once for 0).
 void ReadRtf(QTextDocument& document, const QByteArray& rtf, int chunk = 0);
