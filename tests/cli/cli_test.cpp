@@ -11,7 +11,6 @@
 #include <sstream>
 #include <thread>
 
-#include "cli/plain_fields.h"
 #include "protocol/script_file.h"
 #include "sim/pty_host.h"
 #include "tests/unit/link/temp_tree.h"
@@ -213,7 +212,7 @@ TEST_F(CliTest, ABusyPortExitsThreeAndNoBackupMeansNoErase) {
 }
 
 TEST(ScriptFileTest, BytesThatAreNotUtf8RoundTrip) {
-    PlainFields fields;
+    ScriptFields fields;
     std::vector<ScriptFileFault> faults;
     const std::string file = "!PA 10.1.0.9\n!PP 80\xff\n!TC 5\xc3\n!SC \xfe\xfe\n!TB 600\n";
     ASSERT_TRUE(ReadScriptFile(file, fields, faults, UiLanguage::English));
