@@ -81,13 +81,13 @@ bool LoadScriptFile(const std::string& name, DeviceFields& fields) {
         std::fclose(file);
     }
     if (error != 0 || text.size() > kMaxScriptBytes) {
-        const std::string why =
-            error != 0 ? std::strerror(error) : LoadString(IDS_SCRIPT_TOO_LARGE, CliLanguage());
+        const std::string why = error != 0 ? std::strerror(error)
+                                           : LoadString(IDS_SCRIPT_TOO_LARGE, DetectUiLanguage());
         PrintError(Tr("%s: cannot read: %s", "%s: 읽을 수 없습니다: %s", {name, why}));
         return false;
     }
     std::vector<ScriptFileFault> faults;
-    if (ReadScriptFile(text, fields, faults, CliLanguage())) {
+    if (ReadScriptFile(text, fields, faults, DetectUiLanguage())) {
         return true;
     }
     for (const ScriptFileFault& fault : faults) {
@@ -97,20 +97,8 @@ bool LoadScriptFile(const std::string& name, DeviceFields& fields) {
 }
 
 int RunDeviceCommand(const CliOptions& options) {
-    const std::string& operand = options.operand;
-    if (options.command == CliCommand::Echo && operand != "on" && operand != "off") {
-        PrintError(Tr("bad usage; see quillbox-cli --help",
-                      "잘못된 사용법입니다. quillbox-cli --help를 보세요"));
-        return EXIT_USAGE;
-    }
-    if (options.command == CliCommand::Send &&
-        (operand.empty() || operand.find_first_of("\r\n") != std::string::npos)) {
-        PrintError(Tr("the line to send must not be empty or hold CR or LF",
-                      "보낼 줄은 비어 있거나 CR, LF를 담을 수 없습니다"));
-        return EXIT_USAGE;
-    }
     ScriptFields fields;
-    if (options.command == CliCommand::Write && !LoadScriptFile(operand, fields)) {
+    if (options.command == CliCommand::Write && !LoadScriptFile(options.operand, fields)) {
         return EXIT_USAGE;
     }
     PortTarget target;
@@ -137,7 +125,7 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
     const CliOptions options = ParseCliOptions(argc, argv);
     if (options.help) {
-        PrintUsage(options.command);
+        PrintUsage();
         return EXIT_DONE;
     }
     if (options.usageBad || options.timeoutBad) {

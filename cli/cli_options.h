@@ -17,5 +17,5 @@ struct CliOptions {
 
 CliOptions ParseCliOptions(int argc, const char* const* argv);
 
-// The usage of `command` on standard output; of every command for CliCommand::None.
-void PrintUsage(CliCommand command);
+// The usage, on standard output.
+void PrintUsage();

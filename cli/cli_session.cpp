@@ -25,9 +25,6 @@
 
 namespace {
 
-constexpr std::chrono::steady_clock::time_point kNever =
-    std::chrono::steady_clock::time_point::max();
-
 // Control bytes from the device shown as \xNN, so that they cannot steer the terminal.
 std::string Printable(const std::string& text) {
     std::string shown;
@@ -39,19 +36,6 @@ std::string Printable(const std::string& text) {
     }
     return shown;
 }
-
-// Channel messages, on either thread, as one line each.
-class ChannelMessages : public MessageSink {
-public:
-    explicit ChannelMessages(const PortTarget& target) : target(target) {}
-    void ShowMessage(const UserMessage& message) override {
-        PrintError(target.AsGiven(
-            message.detail.empty() ? message.text : message.text + " (" + message.detail + ")"));
-    }
-
-private:
-    const PortTarget& target;
-};
 
 struct Descriptor {
     int fd;
@@ -87,10 +71,8 @@ int CliSession::Run() {
         const uint64_t one = 1;
         (void)write(fd, &one, sizeof one);
     });
-    ChannelMessages messages(target);
-    CSCom port(target.Map(), messages);
+    CSCom port(target.Map(), target);
     const int opened = port.OpenPort(target.Number(), SerialSettings{});
-    target.DropLink();
     if (opened != 1) {
         return EXIT_NO_PORT;
     }
@@ -116,7 +98,7 @@ int CliSession::Run() {
 
 void CliSession::Start() {
     // Also a sequence that would wait for nothing ends by this deadline.
-    deadlines[kAnswer] = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
+    AwaitAnswer();
     fields.Texts().commandText = options.operand;
     // The caption names what the press does: "Echo On" sends "!E1".
     echoCaption = LoadString(options.operand == "on" ? IDS_ECHO_ON : IDS_ECHO_OFF);
@@ -146,7 +128,16 @@ void CliSession::Loop(int wakeFd, int signalFd) {
             queue->TakeAll(items);
         }
         for (size_t i = 0; i < items.size() && status == kRunning; ++i) {
-            Handle(items[i]);
+            if (items[i].kind == ReceivedItem::Kind::Line) {
+                OnLine(items[i].line);
+            } else if (items[i].kind == ReceivedItem::Kind::PortLost) {
+                Finish(EXIT_REFUSED, WithProgress(Tr("the port was lost (unplugged?)",
+                                                     "포트가 끊어졌습니다(분리되었나요?)")));
+            } else if (items[i].kind == ReceivedItem::Kind::Overflow) {
+                PrintError(Tr("%s lines from the device were lost (too many at once)",
+                              "장치에서 온 %s줄을 잃었습니다(한꺼번에 너무 많음)",
+                              {items[i].line}));
+            }
         }
         items.clear();
         const Clock::time_point now = Clock::now();
@@ -158,18 +149,6 @@ void CliSession::Loop(int wakeFd, int signalFd) {
     }
 }
 
-void CliSession::Handle(const ReceivedItem& item) {
-    if (item.kind == ReceivedItem::Kind::Line) {
-        OnLine(item.line);
-    } else if (item.kind == ReceivedItem::Kind::PortLost) {
-        Finish(EXIT_REFUSED, WithProgress(Tr("the port was lost (unplugged?)",
-                                             "포트가 끊어졌습니다(분리되었나요?)")));
-    } else if (item.kind == ReceivedItem::Kind::Overflow) {
-        PrintError(Tr("%s lines from the device were lost (too many at once)",
-                      "장치에서 온 %s줄을 잃었습니다(한꺼번에 너무 많음)", {item.line}));
-    }
-}
-
 void CliSession::OnLine(const std::string& line) {
     const bool confirmation = LineBeginsWith(line.c_str(), "!700");
     const bool listing = operations->State().opState == Listing;
@@ -178,7 +157,7 @@ void CliSession::OnLine(const std::string& line) {
         written += lastSent.compare(0, 4, "!WS ") == 0;
         lastSent.clear();
     }
-    deadlines[kAnswer] = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
+    AwaitAnswer();
     operations->HandleLine(line.c_str());
     const bool send = options.command == CliCommand::Send;
     if (status == kRunning && send) {
@@ -199,7 +178,7 @@ void CliSession::OnDeadline(size_t index) {
     // Waiting for our own pacing is not waiting for the device.
     if (std::any_of(deadlines.begin(), deadlines.begin() + kAnswer,
                     [](Clock::time_point at) { return at != kNever; })) {
-        deadlines[kAnswer] = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
+        AwaitAnswer();
         return;
     }
     char seconds[32];
@@ -218,22 +197,16 @@ void CliSession::Finish(int exitStatus, const std::string& message) {
 }
 
 std::string CliSession::WithProgress(const std::string& message) const {
-    if (phase == 0) {
+    if (!begun) {
         return message;
     }
     const std::string file = FormatScriptFile(fields);
-    const long settings = std::count(file.begin(), file.end(), '\n');
-    const std::string done = std::to_string(phase == 2 ? written : erased);
-    const std::string total =
-        std::to_string(phase == 2 ? settings : operations->State().listedLineCount);
     const std::string progress =
-        phase == 2 ? Tr("the write stopped after %s of %s settings; the device's script is "
-                        "incomplete",
-                        "설정 %s개를 저장한 뒤 멈추었습니다(전체 %s개). 장치의 스크립트가 "
-                        "완전하지 않습니다",
-                        {done, total})
-                   : Tr("the erase stopped after %s of %s stored lines",
-                        "저장된 줄 %s개를 지운 뒤 멈추었습니다(전체 %s개)", {done, total});
+        Tr("the device's script is incomplete: %s of %s stored lines erased, %s of %s settings "
+           "written",
+           "장치의 스크립트가 완전하지 않습니다: 저장된 줄 %s/%s개 삭제, 설정 %s/%s개 저장",
+           {std::to_string(erased), std::to_string(operations->State().listedLineCount),
+            std::to_string(written), std::to_string(std::count(file.begin(), file.end(), '\n'))});
     return message.empty() ? progress : message + "; " + progress;
 }
 
@@ -255,13 +228,10 @@ bool CliSession::PortIsOpen() const {
 }
 
 int CliSession::WritePort(const char* data, int length) {
-    lastSent.assign(data, static_cast<size_t>(length));
-    if (!lastSent.empty() && lastSent.back() == '\r') {
-        lastSent.pop_back();
-    }
+    lastSent.assign(data, static_cast<size_t>(length - (length > 0 && data[length - 1] == '\r')));
     const int state = operations->State().opState;
-    phase = std::max(phase, state == Writing ? 2 : state == Erasing ? 1 : 0);
-    deadlines[kAnswer] = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
+    begun |= state == Writing || state == Erasing;
+    AwaitAnswer();
     const int sent = channel->WritePort(data, length);
     if (sent != length) {
         Finish(EXIT_REFUSED, WithProgress(""));

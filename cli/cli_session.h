@@ -13,7 +13,6 @@
 
 class CSCom;
 class ReceiveQueue;
-struct ReceivedItem;
 class ScriptOperations;
 
 constexpr int EXIT_DONE = 0;
@@ -34,13 +33,13 @@ public:
     bool PortIsOpen() const override;
     int WritePort(const char* data, int length) override;
     void SetTimer(int id, int milliseconds) override;
-    void KillTimer(int id) override { deadlines.at(id - TIMER_STEP) = Clock::time_point::max(); }
+    void KillTimer(int id) override { deadlines.at(id - TIMER_STEP) = kNever; }
     int AddLogLine(int direction, const char* text) override;
     void ClearLog() override {}
     bool ExchangeFromControls() override { return true; }
     DeviceFields& Fields() override { return fields; }
     void ShowMessage(const std::string& text, MessageIcon icon) override;
-    std::string LoadString(int id) const override { return ::LoadString(id, CliLanguage()); }
+    std::string LoadString(int id) const override { return ::LoadString(id, DetectUiLanguage()); }
     bool KeepBackup(const std::vector<std::string>& lines, std::string& why) override;
     std::string EchoCaption() const override { return echoCaption; }
     void SetEchoCaption(const std::string& caption) override { echoCaption = caption; }
@@ -49,10 +48,13 @@ private:
     using Clock = std::chrono::steady_clock;
     static constexpr int kRunning = -1;
     static constexpr size_t kAnswer = 3;  // deadlines: the three step timers, then the answer
+    static constexpr Clock::time_point kNever = Clock::time_point::max();
 
     void Start();
+    void AwaitAnswer() {
+        deadlines[kAnswer] = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
+    }
     void Loop(int wakeFd, int signalFd);
-    void Handle(const ReceivedItem& item);
     void OnLine(const std::string& line);
     void OnDeadline(size_t index);
     void Finish(int exitStatus, const std::string& message);
@@ -70,7 +72,7 @@ private:
     std::string echoCaption;
     std::string lastSent;
     int status = kRunning;
-    int phase = 0;   // 1 once the erase has begun, 2 once the write has
-    int erased = 0;  // "!ES" and "!WS" lines that the device confirmed
+    bool begun = false;  // the erase or the write has begun
+    int erased = 0;      // "!ES" and "!WS" lines that the device confirmed
     int written = 0;
 };

@@ -2,13 +2,8 @@
 
 #include <cstdio>
 
-UiLanguage CliLanguage() {
-    static const UiLanguage language = DetectUiLanguage();
-    return language;
-}
-
 std::string Tr(const char* english, const char* korean, std::initializer_list<std::string> values) {
-    std::string text = CliLanguage() == UiLanguage::Korean ? korean : english;
+    std::string text = DetectUiLanguage() == UiLanguage::Korean ? korean : english;
     size_t from = 0;
     for (const std::string& value : values) {
         from = text.find("%s", from);

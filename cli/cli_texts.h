@@ -5,11 +5,10 @@
 
 #include "resources/string_table.h"
 
-// The command line's texts are written where they are used, in English and Korean; the
-// language follows the window's rule and is detected once.
-UiLanguage CliLanguage();
+// The command line's texts are written where they are used, in English and Korean.
 
-// `english` or `korean` by CliLanguage(), each "%s" in it replaced in order by `values`.
+// `english` or `korean` by the window's language rule (DetectUiLanguage), each "%s" in it replaced
+// in order by `values`.
 std::string Tr(const char* english, const char* korean,
                std::initializer_list<std::string> values = {});
 

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "cli/cli_texts.h"
 #include "link/com_port_name.h"
 
 bool PortTarget::Resolve(const std::string& port) {
@@ -26,21 +27,20 @@ bool PortTarget::Resolve(const std::string& port) {
     number = 1;
     devicePath = port;
     link = std::string(folder) + "/COM1";
-    linked = true;
     return symlink(target.c_str(), link.c_str()) == 0;
 }
 
-std::string PortTarget::AsGiven(std::string text) const {
+void PortTarget::ShowMessage(const UserMessage& message) {
+    std::string text = message.text + (message.detail.empty() ? "" : " (" + message.detail + ")");
     for (size_t at = 0; !link.empty() && (at = text.find(link, at)) != std::string::npos;
          at += devicePath.size()) {
         text.replace(at, link.size(), devicePath);
     }
-    return text;
+    PrintError(text);
 }
 
-void PortTarget::DropLink() {
-    if (linked) {
-        linked = false;
+PortTarget::~PortTarget() {
+    if (!link.empty()) {
         unlink(link.c_str());
         rmdir(link.substr(0, link.rfind('/')).c_str());
     }

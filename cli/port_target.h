@@ -4,13 +4,15 @@
 #include <string>
 
 #include "link/com_port_map.h"
+#include "link/user_message.h"
 
 // What PORT on the command line names: a COM name as the window lists it ("COM7"), mapped as
-// the window maps it, or a device path, reached through a private link named COM1 that lives
-// only until the port is open.
-class PortTarget {
+// the window maps it, or a device path, reached through a private link named COM1 in a folder
+// of its own. Shows the channel's messages, on either thread, as one line each
+// with the path the operator gave.
+class PortTarget : public MessageSink {
 public:
-    ~PortTarget() { DropLink(); }
+    ~PortTarget() override;
     // False when `port` is neither a COM name nor a path (holds no '/').
     [[nodiscard]] bool Resolve(const std::string& port);
 
@@ -18,9 +20,7 @@ public:
     uint16_t Number() const { return number; }
     // "COM7", or the base name of the device path: the name backups are filed under.
     const std::string& BackupName() const { return backupName; }
-    // `text` with the private link's path shown as the path the operator gave.
-    std::string AsGiven(std::string text) const;
-    void DropLink();
+    void ShowMessage(const UserMessage& message) override;
 
 private:
     ComPortMap map;
@@ -28,5 +28,4 @@ private:
     std::string backupName;
     std::string devicePath;
     std::string link;
-    bool linked = false;
 };
