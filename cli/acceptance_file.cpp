@@ -1,33 +1,23 @@
 #include "cli/acceptance_file.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
-constexpr const char* kGroup = "[SETTINGS]";
+// As the window's settings write the flag; a file that says it otherwise asks for it again.
+constexpr const char* kFlag = "[SETTINGS]\nAGREEMENT=1\n";
 
-// Whether the file holds the flag, and its lines outside kGroup.
-bool ReadFile(std::string& kept) {
-    std::ifstream file(AcceptanceFilePath());
-    bool inGroup = false;
-    bool stored = false;
-    for (std::string line; std::getline(file, line);) {
-        std::string bare = line;
-        bare.erase(std::remove_if(bare.begin(), bare.end(),
-                                  [](unsigned char c) { return std::isspace(c) != 0; }),
-                   bare.end());
-        inGroup = bare.empty() || bare[0] != '[' ? inGroup : bare == kGroup;
-        stored |= inGroup && bare == "AGREEMENT=1";
-        kept += inGroup ? "" : line + "\n";
-    }
-    return stored;
+std::string FileText() {
+    std::ifstream file(AcceptanceFilePath(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 }  // namespace
@@ -42,19 +32,18 @@ std::string AcceptanceFilePath() {
 }
 
 bool AcceptanceStored() {
-    std::string kept;
-    return ReadFile(kept);
+    return FileText().find(kFlag) != std::string::npos;
 }
 
 bool StoreAcceptance(std::string& why) {
-    std::string kept;
-    ReadFile(kept);
+    std::string text = FileText();
+    text += (text.empty() || text.back() == '\n' ? "" : "\n") + std::string(kFlag);
     const std::string path = AcceptanceFilePath();
     const std::string temporary = path + ".new";
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    file << kept << kGroup << "\nAGREEMENT=1\n";
+    file << text;
     file.close();
     if (error || !file || std::rename(temporary.c_str(), path.c_str()) != 0) {
         why = error ? error.message() : std::strerror(errno);

@@ -2,11 +2,11 @@
 
 #include <string>
 
-// The window's acceptance flag without Qt: AGREEMENT=1 in group [SETTINGS] of the window's
+// The window's acceptance flag without Qt: "AGREEMENT=1" in group [SETTINGS] of the window's
 // settings file, $XDG_CONFIG_HOME (default ~/.config)/TavrelSystems/quillbox.conf.
 std::string AcceptanceFilePath();
 bool AcceptanceStored();
 
-// Stores the flag, keeping the file's other groups; the file is replaced whole (written beside
-// it, then renamed). False with the reason in `why`.
+// Adds the flag to the file, which is replaced whole (written beside it, then renamed). False
+// with the reason in `why`.
 [[nodiscard]] bool StoreAcceptance(std::string& why);

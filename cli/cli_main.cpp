@@ -135,8 +135,7 @@ int main(int argc, char** argv) {
                                            "잘못된 사용법입니다. quillbox-cli --help를 보세요"));
         return EXIT_USAGE;
     }
-    if (options.command == CliCommand::Ports) {
-        return ListPorts();
-    }
-    return options.command == CliCommand::Agree ? Agree() : RunDeviceCommand(options);
+    return options.command == CliCommand::Ports   ? ListPorts()
+           : options.command == CliCommand::Agree ? Agree()
+                                                  : RunDeviceCommand(options);
 }

@@ -10,18 +10,9 @@
 
 namespace {
 
-struct CommandEntry {
-    const char* name;
-    CliCommand command;
-    size_t operands;
-};
-
-const CommandEntry kCommands[] = {
-    {"ports", CliCommand::Ports, 0}, {"view", CliCommand::View, 1},
-    {"write", CliCommand::Write, 2}, {"delete", CliCommand::Delete, 1},
-    {"send", CliCommand::Send, 2},   {"echo", CliCommand::Echo, 2},
-    {"agree", CliCommand::Agree, 0},
-};
+// The commands in the order of CliCommand from Ports on, and how many operands each takes.
+const char* const kCommands[] = {"ports", "view", "write", "delete", "send", "echo", "agree"};
+const size_t kOperands[] = {0, 1, 2, 1, 2, 2, 0};
 
 // Seconds from 0.1 to an hour; anything else (no number, trailing text, nan) is refused.
 bool ParseTimeout(const char* text, int& milliseconds) {
@@ -52,20 +43,19 @@ CliOptions ParseCliOptions(int argc, const char* const* argv) {
         }
     }
     options.usageBad = true;
-    for (const CommandEntry& entry : kCommands) {
-        if (!words.empty() && words[0] == entry.name) {
-            options.command = entry.command;
-            options.usageBad = words.size() != entry.operands + 1;
-            options.port = words.size() > 1 && entry.operands > 0 ? words[1] : "";
-            options.operand = words.size() > 2 && entry.operands > 1 ? words[2] : "";
-            const std::string& operand = options.operand;
-            // One line to send, and echo's switch.
-            options.usageBad |=
-                entry.command == CliCommand::Send &&
-                (operand.empty() || operand.find_first_of("\r\n") != std::string::npos);
-            options.usageBad |=
-                entry.command == CliCommand::Echo && operand != "on" && operand != "off";
+    for (size_t i = 0; i < sizeof kOperands / sizeof kOperands[0]; ++i) {
+        if (words.empty() || words[0] != kCommands[i]) {
+            continue;
         }
+        options.command = static_cast<CliCommand>(i + 1);
+        options.usageBad = words.size() != kOperands[i] + 1;
+        options.port = words.size() > 1 ? words[1] : "";
+        const std::string& operand = options.operand = words.size() > 2 ? words[2] : "";
+        // One line to send, and echo's switch.
+        options.usageBad |= options.command == CliCommand::Send &&
+                            (operand.empty() || operand.find_first_of("\r\n") != std::string::npos);
+        options.usageBad |=
+            options.command == CliCommand::Echo && operand != "on" && operand != "off";
     }
     return options;
 }

@@ -15,7 +15,6 @@
 #include <thread>
 
 #include "cli/cli_texts.h"
-#include "link/serial_channel.h"
 #include "protocol/receive_queue.h"
 #include "protocol/receive_worker.h"
 #include "protocol/script_backup.h"
@@ -48,18 +47,13 @@ struct Descriptor {
 
 }  // namespace
 
-CliSession::CliSession(const CliOptions& options, PortTarget& target, DeviceFields& fields)
-    : options(options), target(target), fields(fields) {
-    deadlines.fill(kNever);
-}
-
 int CliSession::Run() {
     // Blocked before the worker starts, so that they reach only the signalfd.
     sigset_t signals;
     sigemptyset(&signals);
-    for (int number : {SIGINT, SIGTERM, SIGHUP}) {
-        sigaddset(&signals, number);
-    }
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     const Descriptor signalFd{signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK)};
     const Descriptor wakeFd{eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)};
@@ -81,22 +75,7 @@ int CliSession::Run() {
     std::thread worker(ReceiveThreadProc, &context);
     ScriptOperations scriptOperations(*this);
     channel = &port;
-    queue = &receiveQueue;
     operations = &scriptOperations;
-    Start();
-    Loop(wakeFd.fd, signalFd.fd);
-    scriptOperations.EndOperation();
-    stopWorker.store(1);
-    port.Wake();
-    worker.join();
-    (void)port.ClosePort();
-    if (status == EXIT_DONE && options.command == CliCommand::View) {
-        PrintView(scriptOperations.State().listedLineCount);
-    }
-    return status;
-}
-
-void CliSession::Start() {
     // Also a sequence that would wait for nothing ends by this deadline.
     AwaitAnswer();
     fields.Texts().commandText = options.operand;
@@ -107,10 +86,29 @@ void CliSession::Start() {
         &ScriptOperations::OnViewScript, &ScriptOperations::OnWriteScript,
         &ScriptOperations::OnEraseAllScript, &ScriptOperations::OnSend, &ScriptOperations::OnEcho};
     (operations->*kPress[static_cast<int>(options.command) - static_cast<int>(CliCommand::View)])();
+    Loop(receiveQueue, wakeFd.fd, signalFd.fd);
+    scriptOperations.EndOperation();
+    stopWorker.store(1);
+    port.Wake();
+    worker.join();
+    (void)port.ClosePort();
+    if (status != EXIT_DONE || options.command != CliCommand::View) {
+        return status;
+    }
+    if (scriptOperations.State().listedLineCount == 0) {
+        PrintError(LoadString(IDS_NO_SCRIPT));
+        return status;
+    }
+    const std::string file = FormatScriptFile(fields);
+    if (std::fwrite(file.data(), 1, file.size(), stdout) != file.size() ||
+        std::fflush(stdout) != 0) {
+        PrintError(std::strerror(errno));
+        return EXIT_REFUSED;
+    }
+    return status;
 }
 
-void CliSession::Loop(int wakeFd, int signalFd) {
-    std::vector<ReceivedItem> items;
+void CliSession::Loop(ReceiveQueue& queue, int wakeFd, int signalFd) {
     while (status == kRunning) {
         pollfd polled[2] = {{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}};
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
@@ -124,8 +122,9 @@ void CliSession::Loop(int wakeFd, int signalFd) {
         }
         // Lines already received are handled before a timer acts on the state.
         uint64_t count = 0;
+        std::vector<ReceivedItem> items;
         if (polled[0].revents != 0 && read(wakeFd, &count, sizeof count) > 0) {
-            queue->TakeAll(items);
+            queue.TakeAll(items);
         }
         for (size_t i = 0; i < items.size() && status == kRunning; ++i) {
             if (items[i].kind == ReceivedItem::Kind::Line) {
@@ -133,13 +132,8 @@ void CliSession::Loop(int wakeFd, int signalFd) {
             } else if (items[i].kind == ReceivedItem::Kind::PortLost) {
                 Finish(EXIT_REFUSED, WithProgress(Tr("the port was lost (unplugged?)",
                                                      "포트가 끊어졌습니다(분리되었나요?)")));
-            } else if (items[i].kind == ReceivedItem::Kind::Overflow) {
-                PrintError(Tr("%s lines from the device were lost (too many at once)",
-                              "장치에서 온 %s줄을 잃었습니다(한꺼번에 너무 많음)",
-                              {items[i].line}));
             }
         }
-        items.clear();
         const Clock::time_point now = Clock::now();
         for (size_t i = 0; i < deadlines.size() && status == kRunning; ++i) {
             if (deadlines[i] <= now) {
@@ -159,12 +153,12 @@ void CliSession::OnLine(const std::string& line) {
     }
     AwaitAnswer();
     operations->HandleLine(line.c_str());
-    const bool send = options.command == CliCommand::Send;
-    if (status == kRunning && send) {
+    const CliCommand command = options.command;
+    if (status == kRunning && command == CliCommand::Send) {
         std::printf("%s\n", (isatty(STDOUT_FILENO) ? Printable(line) : line).c_str());
     }
-    const bool viewed = options.command == CliCommand::View && listing;
-    if (confirmation && (send || options.command == CliCommand::Echo || viewed)) {
+    if (confirmation && (command == CliCommand::Send || command == CliCommand::Echo ||
+                         (command == CliCommand::View && listing))) {
         Finish(EXIT_DONE, "");
     }
 }
@@ -176,8 +170,7 @@ void CliSession::OnDeadline(size_t index) {
         return;
     }
     // Waiting for our own pacing is not waiting for the device.
-    if (std::any_of(deadlines.begin(), deadlines.begin() + kAnswer,
-                    [](Clock::time_point at) { return at != kNever; })) {
+    if (*std::min_element(deadlines.begin(), deadlines.begin() + kAnswer) != kNever) {
         AwaitAnswer();
         return;
     }
@@ -188,12 +181,10 @@ void CliSession::OnDeadline(size_t index) {
 }
 
 void CliSession::Finish(int exitStatus, const std::string& message) {
-    if (status == kRunning) {
-        status = exitStatus;
-        if (!message.empty()) {
-            PrintError(message);
-        }
+    if (status == kRunning && !message.empty()) {
+        PrintError(message);
     }
+    status = status == kRunning ? exitStatus : status;
 }
 
 std::string CliSession::WithProgress(const std::string& message) const {
@@ -208,23 +199,6 @@ std::string CliSession::WithProgress(const std::string& message) const {
            {std::to_string(erased), std::to_string(operations->State().listedLineCount),
             std::to_string(written), std::to_string(std::count(file.begin(), file.end(), '\n'))});
     return message.empty() ? progress : message + "; " + progress;
-}
-
-void CliSession::PrintView(int listedLines) {
-    if (listedLines == 0) {
-        PrintError(LoadString(IDS_NO_SCRIPT));
-        return;
-    }
-    const std::string file = FormatScriptFile(fields);
-    if (std::fwrite(file.data(), 1, file.size(), stdout) != file.size() ||
-        std::fflush(stdout) != 0) {
-        status = EXIT_REFUSED;
-        PrintError(std::strerror(errno));
-    }
-}
-
-bool CliSession::PortIsOpen() const {
-    return channel->portOpen.load() == 1;
 }
 
 int CliSession::WritePort(const char* data, int length) {

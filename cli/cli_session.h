@@ -8,10 +8,10 @@
 #include "cli/cli_options.h"
 #include "cli/cli_texts.h"
 #include "cli/port_target.h"
+#include "link/serial_channel.h"
 #include "protocol/operation_host.h"
 #include "protocol/protocol_constants.h"
 
-class CSCom;
 class ReceiveQueue;
 class ScriptOperations;
 
@@ -26,11 +26,12 @@ constexpr int EXIT_NO_PORT = 3;  // the port could not be opened (busy, missing,
 // and progress go to standard error; only `view` and `send` write to standard output.
 class CliSession : public OperationHost {
 public:
-    CliSession(const CliOptions& options, PortTarget& target, DeviceFields& fields);
+    CliSession(const CliOptions& options, PortTarget& target, DeviceFields& fields)
+        : options(options), target(target), fields(fields) {}
     // Opens the port, runs the command to its end and releases the port; the exit status.
     int Run();
 
-    bool PortIsOpen() const override;
+    bool PortIsOpen() const override { return channel->portOpen.load() == 1; }
     int WritePort(const char* data, int length) override;
     void SetTimer(int id, int milliseconds) override;
     void KillTimer(int id) override { deadlines.at(id - TIMER_STEP) = kNever; }
@@ -50,25 +51,22 @@ private:
     static constexpr size_t kAnswer = 3;  // deadlines: the three step timers, then the answer
     static constexpr Clock::time_point kNever = Clock::time_point::max();
 
-    void Start();
     void AwaitAnswer() {
         deadlines[kAnswer] = Clock::now() + std::chrono::milliseconds(options.timeoutMs);
     }
-    void Loop(int wakeFd, int signalFd);
+    void Loop(ReceiveQueue& queue, int wakeFd, int signalFd);
     void OnLine(const std::string& line);
     void OnDeadline(size_t index);
     void Finish(int exitStatus, const std::string& message);
     // `message`, and how far the erase or the write got once either has begun.
     std::string WithProgress(const std::string& message) const;
-    void PrintView(int listedLines);
 
     const CliOptions& options;
     PortTarget& target;
     DeviceFields& fields;
     CSCom* channel = nullptr;
-    ReceiveQueue* queue = nullptr;
     ScriptOperations* operations = nullptr;
-    std::array<Clock::time_point, kAnswer + 1> deadlines;
+    std::array<Clock::time_point, kAnswer + 1> deadlines = {kNever, kNever, kNever, kNever};
     std::string echoCaption;
     std::string lastSent;
     int status = kRunning;

@@ -5,10 +5,8 @@
 
 #include "resources/string_table.h"
 
-// The command line's texts are written where they are used, in English and Korean.
-
-// `english` or `korean` by the window's language rule (DetectUiLanguage), each "%s" in it replaced
-// in order by `values`.
+// The command line's texts are written where they are used: `english` or `korean` by the
+// window's language rule (DetectUiLanguage), each "%s" in it replaced in order by `values`.
 std::string Tr(const char* english, const char* korean,
                std::initializer_list<std::string> values = {});
 

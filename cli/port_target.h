@@ -8,8 +8,7 @@
 
 // What PORT on the command line names: a COM name as the window lists it ("COM7"), mapped as
 // the window maps it, or a device path, reached through a private link named COM1 in a folder
-// of its own. Shows the channel's messages, on either thread, as one line each
-// with the path the operator gave.
+// of its own. Shows the channel's messages (either thread) with the path the operator gave.
 class PortTarget : public MessageSink {
 public:
     ~PortTarget() override;
