@@ -9,7 +9,6 @@
 
 // A script file is the device's own listing, one setting a line ("!PA 10.1.0.1", "!SO C 3000");
 // blank lines and lines beginning with '#' are ignored. Values are bytes, UTF-8 or not.
-
 struct ScriptFileFault {
     int line = 0;        // 1-based line number in the file
     std::string reason;  // in the interface language
