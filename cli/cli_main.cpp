@@ -3,10 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 
 #include "cli/acceptance_file.h"
 #include "cli/cli_options.h"
@@ -19,24 +16,14 @@
 namespace {
 
 constexpr int kMaxPorts = 30;
+// A script holds eleven short lines; a larger file is not one, and is not read whole.
+constexpr size_t kMaxScriptBytes = 64 * 1024;
 
-void PrintError(const std::string& text) {
-    std::fprintf(stderr, "quillbox-cli: %s\n", text.c_str());
-}
-
-int ShowHelp(const CliOptions& options, UiLanguage language) {
-    static const CliText kHelp[] = {CliText::Usage,     CliText::HelpPorts,  CliText::HelpView,
-                                    CliText::HelpWrite, CliText::HelpDelete, CliText::HelpSend,
-                                    CliText::HelpEcho,  CliText::HelpAgree};
-    std::fputs(CliString(kHelp[static_cast<int>(options.command)], language).c_str(), stdout);
-    return EXIT_DONE;
-}
-
-int ListPorts(UiLanguage language) {
+int ListPorts() {
     uint16_t numbers[kMaxPorts] = {};
     const int count = EnumComPorts(numbers, kMaxPorts);
     if (count == 0) {
-        PrintError(CliString(CliText::NoPorts, language));
+        PrintError(Tr("no COM port found", "COM 포트가 없습니다"));
     }
     for (int i = 0; i < count; ++i) {
         std::printf("%s\t%s\n", ComPortName(numbers[i]).c_str(),
@@ -45,57 +32,62 @@ int ListPorts(UiLanguage language) {
     return EXIT_DONE;
 }
 
-int Agree(UiLanguage language) {
-    std::fputs(CliString(CliText::Disclaimer, language).c_str(), stdout);
-    std::fputs(CliString(CliText::AcceptQuestion, language).c_str(), stdout);
+int Agree() {
+    const std::string text = Tr(
+        "Disclaimer of liability\n"
+        "Tavrel Systems Co., Ltd. is not liable for any damage, including loss of data, profit\n"
+        "or business, that arises from the use of, or the inability to use, this program or a\n"
+        "device configured with it. You decide which settings you write to a device and must\n"
+        "check them before you put it into service. The VDM-R30 and the other ovLNK devices\n"
+        "must not be used in life-support or medical devices, nuclear facilities, aviation, the\n"
+        "control of vehicles, weapons, or safety and emergency systems. Any liability is limited\n"
+        "to the refund, repair or replacement of the device. The program is provided as is,\n"
+        "without any other warranty. The full text is shown by the quillbox window.\n\n"
+        "I accept the terms in the exemption from liability. [y/N] ",
+        "면책 고지\n"
+        "타브렐시스템즈(주)는 이 프로그램 또는 이 프로그램으로 설정한 장치의 사용이나 사용\n"
+        "불능으로 생기는 손해(데이터, 이익, 영업의 손실 포함)에 대해 책임지지 않습니다. 장치에\n"
+        "쓸 설정은 사용자가 정하며, 장치를 사용하기 전에 확인해야 합니다. VDM-R30과 ovLNK\n"
+        "장치는 생명 유지·의료 장비, 원자력 시설, 항공, 차량 제어, 무기, 안전·비상 시스템에\n"
+        "사용할 수 없습니다. 책임은 장치의 환불, 수리 또는 교체로 한정됩니다. 이 프로그램은\n"
+        "있는 그대로 제공되며 그 밖의 보증은 없습니다. 전문은 quillbox 창에서 볼 수 있습니다.\n\n"
+        "면책 고지 사항에 명시된 약관에 동의 합니다. [y/N] ");
+    std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
     std::string answer;
     std::getline(std::cin, answer);
     if (answer != "y" && answer != "Y" && answer != "yes") {
-        PrintError(CliString(CliText::NotAcceptedAnswer, language));
+        PrintError(Tr("not accepted", "동의하지 않았습니다"));
         return EXIT_REFUSED;
     }
-    const std::string path = AcceptanceFilePath();
     std::string why;
-    if (!StoreAcceptance(path, why)) {
-        PrintError(FillIn(CliString(CliText::CannotStoreAcceptance, language), {path, why}));
+    if (!StoreAcceptance(why)) {
+        PrintError(Tr("cannot store the acceptance in %s: %s", "%s에 동의를 저장할 수 없습니다: %s",
+                      {AcceptanceFilePath(), why}));
         return EXIT_REFUSED;
     }
-    PrintError(CliString(CliText::Accepted, language));
+    PrintError(Tr("accepted", "동의하였습니다"));
     return EXIT_DONE;
 }
 
-// The whole file, or standard input for "-"; false with the system's reason.
-bool ReadWhole(const std::string& name, std::string& text, std::string& why) {
-    std::ifstream file;
-    if (name != "-") {
-        file.open(name, std::ios::binary);
-        if (!file) {
-            why = std::strerror(errno);
-            return false;
-        }
+// Reads the script file (standard input for "-") and checks it whole into `fields`; prints
+// every fault as FILE:LINE: reason.
+bool LoadScriptFile(const std::string& name, DeviceFields& fields) {
+    std::FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rbe");
+    std::string text(kMaxScriptBytes + 1, '\0');
+    text.resize(file != nullptr ? std::fread(&text[0], 1, text.size(), file) : 0);
+    const int error = file == nullptr || std::ferror(file) != 0 ? errno : 0;
+    if (file != nullptr && file != stdin) {
+        std::fclose(file);
     }
-    std::istream& in = name == "-" ? std::cin : file;
-    std::ostringstream whole;
-    whole << in.rdbuf();
-    text = whole.str();
-    if (in.bad()) {
-        why = std::strerror(EIO);
-        return false;
-    }
-    return true;
-}
-
-// Reads and checks the script file into `fields`; prints every fault as FILE:LINE: reason.
-bool LoadScriptFile(const std::string& name, PlainFields& fields, UiLanguage language) {
-    std::string text;
-    std::string why;
-    if (!ReadWhole(name, text, why)) {
-        PrintError(FillIn(CliString(CliText::CannotReadFile, language), {name, why}));
+    if (error != 0 || text.size() > kMaxScriptBytes) {
+        const std::string why = error != 0 ? std::strerror(error)
+                                           : LoadString(IDS_SCRIPT_TOO_LARGE, DetectUiLanguage());
+        PrintError(Tr("%s: cannot read: %s", "%s: 읽을 수 없습니다: %s", {name, why}));
         return false;
     }
     std::vector<ScriptFileFault> faults;
-    if (ReadScriptFile(text, fields, faults, language)) {
+    if (ReadScriptFile(text, fields, faults, DetectUiLanguage())) {
         return true;
     }
     for (const ScriptFileFault& fault : faults) {
@@ -104,41 +96,26 @@ bool LoadScriptFile(const std::string& name, PlainFields& fields, UiLanguage lan
     return false;
 }
 
-bool OperandsValid(const CliOptions& options, UiLanguage language) {
-    if (options.command == CliCommand::Echo && options.operand != "on" &&
-        options.operand != "off") {
-        PrintError(CliString(CliText::BadUsage, language));
-        return false;
-    }
-    const std::string& line = options.operand;
-    if (options.command == CliCommand::Send &&
-        (line.empty() || line.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)) {
-        PrintError(CliString(CliText::BadLine, language));
-        return false;
-    }
-    return true;
-}
-
-int RunDeviceCommand(const CliOptions& options, UiLanguage language) {
-    if (!OperandsValid(options, language)) {
-        return EXIT_USAGE;
-    }
-    PlainFields fields;
-    if (options.command == CliCommand::Write &&
-        !LoadScriptFile(options.operand, fields, language)) {
+int RunDeviceCommand(const CliOptions& options) {
+    ScriptFields fields;
+    if (options.command == CliCommand::Write && !LoadScriptFile(options.operand, fields)) {
         return EXIT_USAGE;
     }
     PortTarget target;
     if (!target.Resolve(options.port)) {
-        PrintError(FillIn(CliString(CliText::BadPort, language), {options.port}));
+        PrintError(Tr("%s is neither a COM name (COM7) nor a device path",
+                      "%s은(는) COM 이름(COM7)도 장치 경로도 아닙니다", {options.port}));
         return EXIT_USAGE;
     }
-    if (!AcceptanceStored(AcceptanceFilePath())) {
-        PrintError(CliString(CliText::NotAccepted, language));
+    if (!AcceptanceStored()) {
+        PrintError(
+            Tr("the disclaimer has not been accepted; nothing was sent. Accept it in the "
+               "window or with 'quillbox-cli agree'.",
+               "면책 고지에 동의하지 않아 아무것도 보내지 않았습니다. 창에서 또는 "
+               "'quillbox-cli agree'로 동의하세요."));
         return EXIT_USAGE;
     }
-    CliSession session(options, target, fields, language);
-    return session.Run();
+    return CliSession(options, target, fields).Run();
 }
 
 }  // namespace
@@ -146,22 +123,19 @@ int RunDeviceCommand(const CliOptions& options, UiLanguage language) {
 int main(int argc, char** argv) {
     // A closed standard output is a write error to report, not a reason to die.
     signal(SIGPIPE, SIG_IGN);
-    const UiLanguage language = DetectUiLanguage();
     const CliOptions options = ParseCliOptions(argc, argv);
     if (options.help) {
-        return ShowHelp(options, language);
+        PrintUsage();
+        return EXIT_DONE;
     }
     if (options.usageBad || options.timeoutBad) {
-        PrintError(
-            CliString(options.timeoutBad ? CliText::BadTimeout : CliText::BadUsage, language));
+        PrintError(options.timeoutBad ? Tr("--timeout takes seconds from 0.1 to 3600",
+                                           "--timeout에는 0.1에서 3600 사이의 초를 주세요")
+                                      : Tr("bad usage; see quillbox-cli --help",
+                                           "잘못된 사용법입니다. quillbox-cli --help를 보세요"));
         return EXIT_USAGE;
     }
-    switch (options.command) {
-        case CliCommand::Ports:
-            return ListPorts(language);
-        case CliCommand::Agree:
-            return Agree(language);
-        default:
-            return RunDeviceCommand(options, language);
-    }
+    return options.command == CliCommand::Ports   ? ListPorts()
+           : options.command == CliCommand::Agree ? Agree()
+                                                  : RunDeviceCommand(options);
 }

@@ -4,15 +4,18 @@
 
 enum class CliCommand { None, Ports, View, Write, Delete, Send, Echo, Agree };
 
-// The command line as typed: a command, its operands, and --timeout/--help anywhere.
+// The command line as typed: a command and its operands, with --timeout and --help anywhere.
 struct CliOptions {
     CliCommand command = CliCommand::None;
     std::string port;
     std::string operand;  // write: the file ("-" for standard input); send: the line; echo: on|off
     int timeoutMs = 5000;
     bool help = false;
-    bool timeoutBad = false;
-    bool usageBad = false;  // unknown command, missing or extra operands
+    bool usageBad = false;    // no or an unknown command, operands missing, too many or bad
+    bool timeoutBad = false;  // not a number of seconds from 0.1 to 3600
 };
 
 CliOptions ParseCliOptions(int argc, const char* const* argv);
+
+// The usage, on standard output.
+void PrintUsage();

@@ -4,383 +4,222 @@
 #include <signal.h>
 #include <sys/eventfd.h>
 #include <sys/signalfd.h>
-#include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <thread>
 
 #include "cli/cli_texts.h"
-#include "link/serial_channel.h"
+#include "protocol/receive_queue.h"
 #include "protocol/receive_worker.h"
 #include "protocol/script_backup.h"
 #include "protocol/script_file.h"
 #include "protocol/script_operations.h"
 #include "protocol/settings_record.h"
-#include "protocol/write_steps.h"
 
 namespace {
-
-constexpr const char* kConfirm = "!700";
 
 // Control bytes from the device shown as \xNN, so that they cannot steer the terminal.
 std::string Printable(const std::string& text) {
     std::string shown;
+    char escaped[8];
     for (const unsigned char byte : text) {
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            shown += escaped;
-        } else {
-            shown += static_cast<char>(byte);
-        }
+        const bool control = byte < 0x20 || byte == 0x7F;
+        std::snprintf(escaped, sizeof escaped, control ? "\\x%02X" : "%c", byte);
+        shown += escaped;
     }
     return shown;
 }
 
-void PrintError(const std::string& text) {
-    std::fprintf(stderr, "quillbox-cli: %s\n", text.c_str());
-}
-
-void ReadCounter(int fd) {
-    uint64_t count = 0;
-    (void)read(fd, &count, sizeof count);
-}
-
-void ArmTimer(int fd, int milliseconds) {
-    itimerspec when{};
-    when.it_value.tv_sec = milliseconds / 1000;
-    when.it_value.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
-    timerfd_settime(fd, 0, &when, nullptr);
-}
-
-int CountSettingsToWrite(DeviceFields& fields) {
-    int count = 0;
-    for (int step = NextWriteStep(0, fields); step < WRITE_STEP_DONE;
-         step = NextWriteStep(step, fields)) {
-        ++count;
-    }
-    return count;
-}
-
-}  // namespace
-
-void ChannelMessages::ShowMessage(const UserMessage& message) {
-    std::lock_guard<std::mutex> lock(mutex);
-    const std::string detail = message.detail.empty() ? "" : " (" + message.detail + ")";
-    PrintError(target.AsGiven(message.text + detail));
-}
-
-CliSession::CliSession(const CliOptions& options, PortTarget& target, PlainFields& fields,
-                       UiLanguage language)
-    : options(options),
-      target(target),
-      fields(fields),
-      language(language),
-      channelMessages(target) {
-    fds.fill(-1);
-}
-
-CliSession::~CliSession() {
-    for (int fd : fds) {
+struct Descriptor {
+    int fd;
+    ~Descriptor() {
         if (fd >= 0) {
             close(fd);
         }
     }
-}
+};
 
-bool CliSession::OpenDescriptors() {
-    fds[kWake] = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    for (int timer : {kStepTimer, kWriteStepTimer, kEraseStepTimer, kAnswer}) {
-        fds[timer] = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
-    }
+}  // namespace
+
+int CliSession::Run() {
     // Blocked before the worker starts, so that they reach only the signalfd.
     sigset_t signals;
     sigemptyset(&signals);
-    for (int number : {SIGINT, SIGTERM, SIGHUP}) {
-        sigaddset(&signals, number);
-    }
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    fds[kSignal] = signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
-    for (int fd : fds) {
-        if (fd < 0) {
-            PrintError(std::strerror(errno));
-            return false;
-        }
-    }
-    const int wakeFd = fds[kWake];
-    queue = std::make_unique<ReceiveQueue>([wakeFd] {
-        const uint64_t one = 1;
-        (void)write(wakeFd, &one, sizeof one);
-    });
-    return true;
-}
-
-int CliSession::Run() {
-    if (!OpenDescriptors()) {
+    const Descriptor signalFd{signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK)};
+    const Descriptor wakeFd{eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)};
+    if (signalFd.fd < 0 || wakeFd.fd < 0) {
+        PrintError(std::strerror(errno));
         return EXIT_REFUSED;
     }
-    CSCom port(target.Map(), channelMessages);
+    ReceiveQueue receiveQueue([fd = wakeFd.fd] {
+        const uint64_t one = 1;
+        (void)write(fd, &one, sizeof one);
+    });
+    CSCom port(target.Map(), target);
     const int opened = port.OpenPort(target.Number(), SerialSettings{});
-    target.DropLink();
     if (opened != 1) {
         return EXIT_NO_PORT;
     }
     std::atomic<int> stopWorker{0};
-    ReceiveContext context{port, stopWorker, *queue};
+    ReceiveContext context{port, stopWorker, receiveQueue};
     std::thread worker(ReceiveThreadProc, &context);
     ScriptOperations scriptOperations(*this);
     channel = &port;
     operations = &scriptOperations;
-    StartCommand();
-    Loop();
+    // Also a sequence that would wait for nothing ends by this deadline.
+    AwaitAnswer();
+    fields.Texts().commandText = options.operand;
+    // The caption names what the press does: "Echo On" sends "!E1".
+    echoCaption = LoadString(options.operand == "on" ? IDS_ECHO_ON : IDS_ECHO_OFF);
+    // The window's buttons, in the order of CliCommand from View on.
+    static void (ScriptOperations::*const kPress[])() = {
+        &ScriptOperations::OnViewScript, &ScriptOperations::OnWriteScript,
+        &ScriptOperations::OnEraseAllScript, &ScriptOperations::OnSend, &ScriptOperations::OnEcho};
+    (operations->*kPress[static_cast<int>(options.command) - static_cast<int>(CliCommand::View)])();
+    Loop(receiveQueue, wakeFd.fd, signalFd.fd);
     scriptOperations.EndOperation();
     stopWorker.store(1);
     port.Wake();
     worker.join();
     (void)port.ClosePort();
-    channel = nullptr;
-    operations = nullptr;
-    if (status == EXIT_DONE && options.command == CliCommand::View) {
-        PrintView();
+    if (status != EXIT_DONE || options.command != CliCommand::View) {
+        return status;
+    }
+    if (scriptOperations.State().listedLineCount == 0) {
+        PrintError(LoadString(IDS_NO_SCRIPT));
+        return status;
+    }
+    const std::string file = FormatScriptFile(fields);
+    if (std::fwrite(file.data(), 1, file.size(), stdout) != file.size() ||
+        std::fflush(stdout) != 0) {
+        PrintError(std::strerror(errno));
+        return EXIT_REFUSED;
     }
     return status;
 }
 
-void CliSession::StartCommand() {
-    switch (options.command) {
-        case CliCommand::View:
-            operations->OnViewScript();
-            break;
-        case CliCommand::Write:
-            settingsToWrite = CountSettingsToWrite(fields);
-            operations->OnWriteScript();
-            break;
-        case CliCommand::Delete:
-            operations->OnEraseAllScript();
-            break;
-        case CliCommand::Send:
-            fields.Texts().commandText = options.operand;
-            operations->OnSend();
-            break;
-        case CliCommand::Echo:
-            // The caption names what the press does: "Echo Off" sends "!E0".
-            echoCaption = LoadString(options.operand == "on" ? IDS_ECHO_ON : IDS_ECHO_OFF);
-            operations->OnEcho();
-            break;
-        default:
-            Finish(EXIT_USAGE, "");
-            break;
-    }
-}
-
-void CliSession::Loop() {
+void CliSession::Loop(ReceiveQueue& queue, int wakeFd, int signalFd) {
     while (status == kRunning) {
-        pollfd polled[kDescriptorCount];
-        for (int i = 0; i < kDescriptorCount; ++i) {
-            polled[i] = {fds[i], POLLIN, 0};
+        pollfd polled[2] = {{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}};
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+            *std::min_element(deadlines.begin(), deadlines.end()) - Clock::now());
+        const int timeout = static_cast<int>(std::clamp<long long>(wait.count(), 0, INT_MAX));
+        if (poll(polled, 2, timeout) < 0 && errno != EINTR) {
+            Finish(EXIT_REFUSED, std::strerror(errno));
         }
-        if (poll(polled, kDescriptorCount, -1) < 0) {
-            if (errno != EINTR) {
-                Finish(EXIT_REFUSED, std::strerror(errno));
-            }
-            continue;
-        }
-        if (polled[kSignal].revents != 0) {
-            OnSignal();
-            break;
+        if (polled[1].revents != 0) {
+            Finish(EXIT_REFUSED, WithProgress(Tr("interrupted", "중단되었습니다")));
         }
         // Lines already received are handled before a timer acts on the state.
-        if (polled[kWake].revents != 0) {
-            ReadCounter(fds[kWake]);
-            Drain();
+        uint64_t count = 0;
+        std::vector<ReceivedItem> items;
+        if (polled[0].revents != 0 && read(wakeFd, &count, sizeof count) > 0) {
+            queue.TakeAll(items);
         }
-        for (int timer = kStepTimer; timer <= kEraseStepTimer; ++timer) {
-            if (status == kRunning && polled[timer].revents != 0) {
-                ReadCounter(fds[timer]);
-                stepTimerArmed[timer - kStepTimer] = false;
-                operations->OnTimer(TIMER_STEP + timer - kStepTimer);
+        for (size_t i = 0; i < items.size() && status == kRunning; ++i) {
+            if (items[i].kind == ReceivedItem::Kind::Line) {
+                OnLine(items[i].line);
+            } else if (items[i].kind == ReceivedItem::Kind::PortLost) {
+                Finish(EXIT_REFUSED, WithProgress(Tr("the port was lost (unplugged?)",
+                                                     "포트가 끊어졌습니다(분리되었나요?)")));
             }
         }
-        if (status == kRunning && polled[kAnswer].revents != 0) {
-            ReadCounter(fds[kAnswer]);
-            OnAnswerDeadline();
-        }
-    }
-}
-
-void CliSession::Drain() {
-    std::vector<ReceivedItem> items;
-    queue->TakeAll(items);
-    for (const ReceivedItem& item : items) {
-        if (status != kRunning) {
-            return;
-        }
-        switch (item.kind) {
-            case ReceivedItem::Kind::Line:
-                OnLine(item.line);
-                break;
-            case ReceivedItem::Kind::PortLost:
-                Finish(EXIT_REFUSED, WithProgress(CliString(CliText::PortLost, language)));
-                break;
-            case ReceivedItem::Kind::Message:
-                channelMessages.ShowMessage(item.message);
-                break;
-            case ReceivedItem::Kind::Overflow:
-                PrintError(FillIn(CliString(CliText::LinesNotStored, language), {item.line}));
-                break;
+        const Clock::time_point now = Clock::now();
+        for (size_t i = 0; i < deadlines.size() && status == kRunning; ++i) {
+            if (deadlines[i] <= now) {
+                OnDeadline(i);
+            }
         }
     }
 }
 
 void CliSession::OnLine(const std::string& line) {
-    ++linesReceived;
+    const bool confirmation = LineBeginsWith(line.c_str(), "!700");
     const bool listing = operations->State().opState == Listing;
-    const bool confirmation = LineBeginsWith(line.c_str(), kConfirm);
-    if (listing && !confirmation) {
-        listedLines.push_back(line);
+    if (confirmation) {
+        erased += lastSent == "!ES";
+        written += lastSent.compare(0, 4, "!WS ") == 0;
+        lastSent.clear();
     }
-    if (confirmation && lastSent == "!ES") {
-        ++linesErased;
-    } else if (confirmation && lastSent.compare(0, 4, "!WS ") == 0) {
-        ++settingsWritten;
-    }
-    ArmAnswerDeadline();
+    AwaitAnswer();
     operations->HandleLine(line.c_str());
-    if (status != kRunning) {
-        return;
-    }
-    if (options.command == CliCommand::Send) {
+    const CliCommand command = options.command;
+    if (status == kRunning && command == CliCommand::Send) {
         std::printf("%s\n", (isatty(STDOUT_FILENO) ? Printable(line) : line).c_str());
     }
-    const bool sendDone =
-        options.command == CliCommand::Send || options.command == CliCommand::Echo;
-    if ((sendDone && confirmation) ||
-        (options.command == CliCommand::View && listing && confirmation)) {
+    if (confirmation && (command == CliCommand::Send || command == CliCommand::Echo ||
+                         (command == CliCommand::View && listing))) {
         Finish(EXIT_DONE, "");
     }
 }
 
-void CliSession::OnAnswerDeadline() {
-    // Waiting for our own pacing is not waiting for the device.
-    if (StepTimerArmed()) {
-        ArmAnswerDeadline();
+void CliSession::OnDeadline(size_t index) {
+    deadlines[index] = kNever;
+    if (index < kAnswer) {
+        operations->OnTimer(TIMER_STEP + static_cast<int>(index));
         return;
     }
-    const bool answered = options.command == CliCommand::Send && linesReceived > 0;
+    // Waiting for our own pacing is not waiting for the device.
+    if (*std::min_element(deadlines.begin(), deadlines.begin() + kAnswer) != kNever) {
+        AwaitAnswer();
+        return;
+    }
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%g", options.timeoutMs / 1000.0);
-    Finish(EXIT_REFUSED,
-           answered ? CliString(CliText::NotConfirmed, language)
-                    : WithProgress(FillIn(CliString(CliText::NoAnswer, language), {seconds})));
-}
-
-void CliSession::OnSignal() {
-    signalfd_siginfo info{};
-    (void)read(fds[kSignal], &info, sizeof info);
-    Finish(EXIT_REFUSED, WithProgress(CliString(CliText::Interrupted, language)));
-}
-
-void CliSession::ArmAnswerDeadline() {
-    ArmTimer(fds[kAnswer], options.timeoutMs);
-}
-
-bool CliSession::StepTimerArmed() const {
-    for (bool armed : stepTimerArmed) {
-        if (armed) {
-            return true;
-        }
-    }
-    return false;
+    Finish(EXIT_REFUSED, WithProgress(Tr("no confirmation from the device within %s s",
+                                         "%s초 안에 장치의 확인이 없습니다", {seconds})));
 }
 
 void CliSession::Finish(int exitStatus, const std::string& message) {
-    if (status != kRunning) {
-        return;
-    }
-    status = exitStatus;
-    if (!message.empty()) {
+    if (status == kRunning && !message.empty()) {
         PrintError(message);
     }
+    status = status == kRunning ? exitStatus : status;
 }
 
 std::string CliSession::WithProgress(const std::string& message) const {
-    const std::string progress = Progress();
-    return progress.empty() ? message : message + "; " + progress;
-}
-
-std::string CliSession::Progress() const {
-    if (writingStarted) {
-        return FillIn(CliString(CliText::WriteProgress, language),
-                      {std::to_string(settingsWritten), std::to_string(settingsToWrite)});
-    }
-    if (erasingStarted) {
-        const int stored = operations != nullptr ? operations->State().listedLineCount : 0;
-        return FillIn(CliString(CliText::EraseProgress, language),
-                      {std::to_string(linesErased), std::to_string(stored)});
-    }
-    return "";
-}
-
-void CliSession::PrintView() {
-    if (listedLines.empty()) {
-        PrintError(LoadString(IDS_NO_SCRIPT));
-        return;
+    if (!begun) {
+        return message;
     }
     const std::string file = FormatScriptFile(fields);
-    if (std::fwrite(file.data(), 1, file.size(), stdout) != file.size() ||
-        std::fflush(stdout) != 0) {
-        status = EXIT_REFUSED;
-        PrintError(std::strerror(errno));
-    }
-}
-
-bool CliSession::PortIsOpen() const {
-    return channel != nullptr && channel->portOpen.load() == 1;
+    const std::string progress =
+        Tr("the device's script is incomplete: %s of %s stored lines erased, %s of %s settings "
+           "written",
+           "장치의 스크립트가 완전하지 않습니다: 저장된 줄 %s/%s개 삭제, 설정 %s/%s개 저장",
+           {std::to_string(erased), std::to_string(operations->State().listedLineCount),
+            std::to_string(written), std::to_string(std::count(file.begin(), file.end(), '\n'))});
+    return message.empty() ? progress : message + "; " + progress;
 }
 
 int CliSession::WritePort(const char* data, int length) {
-    std::string text(data, static_cast<size_t>(length));
-    if (!text.empty() && text.back() == '\r') {
-        text.pop_back();
+    lastSent.assign(data, static_cast<size_t>(length - (length > 0 && data[length - 1] == '\r')));
+    const int state = operations->State().opState;
+    begun |= state == Writing || state == Erasing;
+    AwaitAnswer();
+    const int sent = channel->WritePort(data, length);
+    if (sent != length) {
+        Finish(EXIT_REFUSED, WithProgress(""));
     }
-    if (text == "!VS") {
-        listedLines.clear();
-    }
-    writingStarted |= operations->State().opState == Writing;
-    erasingStarted |= operations->State().opState == Erasing;
-    lastSent = text;
-    const int written = channel->WritePort(data, length);
-    if (written != length) {
-        Finish(EXIT_REFUSED, Progress());
-        return written;
-    }
-    ArmAnswerDeadline();
-    return written;
+    return sent;
 }
 
 void CliSession::SetTimer(int id, int milliseconds) {
-    const int index = id - TIMER_STEP;
-    if (index < 0 || index > 2) {
-        return;
-    }
-    ArmTimer(fds[kStepTimer + index], milliseconds);
-    stepTimerArmed[index] = true;
-}
-
-void CliSession::KillTimer(int id) {
-    const int index = id - TIMER_STEP;
-    if (index < 0 || index > 2) {
-        return;
-    }
-    ArmTimer(fds[kStepTimer + index], 0);
-    stepTimerArmed[index] = false;
+    deadlines.at(static_cast<size_t>(id - TIMER_STEP)) =
+        Clock::now() + std::chrono::milliseconds(milliseconds);
 }
 
 int CliSession::AddLogLine(int direction, const char* text) {
+    // With send, the device's lines go to standard output instead.
     if (direction == LOG_SEND || options.command != CliCommand::Send) {
         std::fprintf(stderr, "%s %s\n", direction == LOG_SEND ? "[SEND]" : "[RECV]",
                      Printable(text).c_str());
@@ -389,14 +228,10 @@ int CliSession::AddLogLine(int direction, const char* text) {
 }
 
 void CliSession::ShowMessage(const std::string& text, MessageIcon icon) {
-    const bool nothingToDelete =
-        options.command == CliCommand::Delete && text == LoadString(IDS_NO_SCRIPT);
-    Finish(icon == MessageIcon::Information || nothingToDelete ? EXIT_DONE : EXIT_REFUSED,
-           icon == MessageIcon::Information || nothingToDelete ? text : WithProgress(text));
-}
-
-std::string CliSession::LoadString(int id) const {
-    return ::LoadString(id, language);
+    // A delete that finds nothing to delete has got where it was going.
+    const bool done = icon == MessageIcon::Information ||
+                      (options.command == CliCommand::Delete && text == LoadString(IDS_NO_SCRIPT));
+    Finish(done ? EXIT_DONE : EXIT_REFUSED, done ? text : WithProgress(text));
 }
 
 bool CliSession::KeepBackup(const std::vector<std::string>& lines, std::string& why) {
@@ -405,6 +240,6 @@ bool CliSession::KeepBackup(const std::vector<std::string>& lines, std::string& 
     if (!SaveScriptBackup(target.BackupName(), lines, path, why)) {
         return false;
     }
-    PrintError(FillIn(CliString(CliText::BackupSaved, language), {path}));
+    PrintError(Tr("backup of the device's script: %s", "장치 스크립트 백업: %s", {path}));
     return true;
 }

@@ -1,221 +1,98 @@
 #include "protocol/script_file.h"
 
-#include <arpa/inet.h>
+#include <algorithm>
+#include <cctype>
+#include <sstream>
 
-#include <cstdio>
-#include <cstring>
-
+#include "protocol/ascii_text.h"
 #include "protocol/settings_record.h"
 #include "protocol/write_steps.h"
 
 namespace {
 
 constexpr size_t kCodeLength = 4;
+constexpr size_t kWritePrefixLength = 4;  // "!WS "
 constexpr size_t kMaxIdBytes = 8;
-constexpr size_t kSettingCount = 11;
+constexpr int kSettingCount = 11;
+constexpr int kHostSetting = 0, kIdSetting = 5;
 
-enum class Value { HostAddress, Address, Text, Id, Interval, BaudRate, Digit };
-
-// The settings in write order: the setting at index i is stored by write step i + 1.
-struct FileSetting {
-    const char* upperCode;
-    const char* lowerCode;
-    Value value;
-    const char* digits;  // for Digit: the only values the setting takes
+// The settings in write order (the one at index i is stored by write step i + 1), each with a
+// value it takes, shown when a line's value is not one.
+const char* const kSettings[kSettingCount][2] = {
+    {"!PA ", "10.1.0.1"}, {"!PP ", "1470"},  {"!SA ", "10.1.0.2"}, {"!SO ", "C 3000"},
+    {"!TC ", "5"},        {"!SC ", "UNIT7"}, {"!TB ", "9600"},     {"!TP ", "0, 1, 2"},
+    {"!TD ", "7, 8"},     {"!TS ", "1, 2"},  {"!FC ", "0, 1"},
 };
 
-const FileSetting kSettings[kSettingCount] = {
-    {"!PA ", "!pa ", Value::HostAddress, nullptr}, {"!PP ", "!pp ", Value::Text, nullptr},
-    {"!SA ", "!sa ", Value::Address, nullptr},     {"!SO ", "!so ", Value::Interval, nullptr},
-    {"!TC ", "!tc ", Value::Text, nullptr},        {"!SC ", "!sc ", Value::Id, nullptr},
-    {"!TB ", "!tb ", Value::BaudRate, nullptr},    {"!TP ", "!tp ", Value::Digit, "012"},
-    {"!TD ", "!td ", Value::Digit, "78"},          {"!TS ", "!ts ", Value::Digit, "12"},
-    {"!FC ", "!fc ", Value::Digit, "01"},
-};
+enum class Fault { Unknown, Control, NoValue, Value, Host, IdLong, Long, Twice, None };
 
-enum class Fault {
-    None,
-    UnknownCode,
-    Unsendable,
-    NoValue,
-    LeadingBlank,
-    BadAddress,
-    BlankHost,
-    IdTooLong,
-    BadInterval,
-    BadBaudRate,
-    BadChoice,
-    TooLong,
-    GivenTwice,
-};
-
-struct FaultText {
-    const char* english;
-    const char* korean;
-};
-
-// Indexed by Fault; GivenTwice takes the line number of the first occurrence.
-const FaultText kFaultTexts[] = {
-    {"", ""},
+// English and Korean, indexed by Fault; "%s" takes the example value or the earlier line.
+const char* const kReasons[][2] = {
     {"unknown setting code", "알 수 없는 설정 코드입니다"},
-    {"holds a control byte, which the device does not store",
-     "장치가 저장하지 않는 제어 바이트가 있습니다"},
-    {"no value", "값이 없습니다"},
-    {"the value begins with a blank", "값이 공백으로 시작합니다"},
-    {"not an IPv4 address (four numbers 0-255 joined by dots)",
-     "IPv4 주소가 아닙니다 (0-255의 숫자 네 개를 점으로 연결)"},
+    {"holds a control byte", "제어 바이트가 있습니다"},
+    {"no value, or the value begins with a blank", "값이 없거나 공백으로 시작합니다"},
+    {"not a value this setting takes (e.g. %s)", "이 설정에 쓸 수 없는 값입니다 (예: %s)"},
     {"the host address must not be 0.0.0.0", "통신할 주소는 0.0.0.0일 수 없습니다"},
     {"the ID has more than 8 characters", "ID가 8자를 넘습니다"},
-    {"the interval must be \"C \" and whole seconds in hundredths (\"!SO C 3000\")",
-     "간격은 \"C \" 다음에 1/100초 단위의 정수 초여야 합니다 (\"!SO C 3000\")"},
-    {"not a baud rate of the list", "목록에 없는 보율입니다"},
-    {"not a value this setting takes", "이 설정에 쓸 수 없는 값입니다"},
     {"the value is too long for the device's line", "값이 너무 길어 장치에 쓸 수 없습니다"},
-    {"the setting was already given on line %d", "%d행에 이미 있는 설정입니다"},
+    {"the setting was already given on line %s", "%s행에 이미 있는 설정입니다"},
 };
 
-std::string FaultReason(Fault fault, int firstLine, UiLanguage language) {
-    const FaultText& text = kFaultTexts[static_cast<int>(fault)];
-    const char* format = language == UiLanguage::Korean ? text.korean : text.english;
-    char reason[160];
-    std::snprintf(reason, sizeof reason, format, firstLine);
-    return reason;
+// The code, and the interval's sub-field letter, in upper case: a device lists either case and
+// a listing fills the same fields from both.
+std::string UpperCode(std::string line) {
+    const bool interval = EqualIgnoringCase(line.substr(0, kCodeLength), "!SO ");
+    for (size_t i : {1, 2, 4}) {
+        if (i < line.size() && (i != 4 || interval)) {
+            line[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[i])));
+        }
+    }
+    return line;
 }
 
-// Values of one line alone, so that its write line can be built without touching the fields
-// the file is read into; the list items are the target's.
-class ScratchFields : public DeviceFields {
-public:
-    explicit ScratchFields(const DeviceFields& items) : items_(items) {}
-
-    uint32_t GetAddress(AddressField field) const override {
-        return addresses_[static_cast<int>(field)];
-    }
-    void SetAddress(AddressField field, uint32_t address) override {
-        addresses_[static_cast<int>(field)] = address;
-    }
-    int GetSelection(SettingCombo combo) const override {
-        return selections_[static_cast<int>(combo)];
-    }
-    void SetSelection(SettingCombo combo, int index) override {
-        selections_[static_cast<int>(combo)] = index;
-    }
-    int ItemCount(SettingCombo combo) const override { return items_.ItemCount(combo); }
-    std::string ItemText(SettingCombo combo, int index) const override {
-        return items_.ItemText(combo, index);
-    }
-    TextFields& Texts() override { return texts_; }
-
-private:
-    const DeviceFields& items_;
-    uint32_t addresses_[2] = {};
-    int selections_[5] = {};
-    TextFields texts_;
-};
-
-int SettingOf(const std::string& line) {
-    for (size_t i = 0; i < kSettingCount; ++i) {
-        if (LineHasCode(line.c_str(), kSettings[i].upperCode) ||
-            LineHasCode(line.c_str(), kSettings[i].lowerCode)) {
-            return static_cast<int>(i);
+int SettingOf(const std::string& upperLine) {
+    for (int i = 0; i < kSettingCount; ++i) {
+        if (LineHasCode(upperLine.c_str(), kSettings[i][0])) {
+            return i;
         }
     }
     return -1;
 }
 
-bool IsAllDigits(const std::string& text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
-// Hundredths of a second after a sub-field letter of the code's case; whole seconds only, as
-// the write sends the interval in seconds times 100.
-bool IsWholeInterval(const std::string& value, bool upper) {
-    if (value.size() < 2 || value[0] != (upper ? 'C' : 'c') || value[1] != ' ') {
-        return false;
-    }
-    const std::string number = value.substr(2);
-    const bool wholeSeconds =
-        number == "0" || (number.size() >= 2 && number.compare(number.size() - 2, 2, "00") == 0);
-    return IsAllDigits(number) && wholeSeconds;
-}
-
-Fault CheckValue(const FileSetting& setting, const std::string& value, bool upper,
-                 const DeviceFields& fields) {
-    in_addr address{};
-    switch (setting.value) {
-        case Value::HostAddress:
-        case Value::Address:
-            if (inet_pton(AF_INET, value.c_str(), &address) != 1) {
-                return Fault::BadAddress;
-            }
-            return setting.value == Value::HostAddress && address.s_addr == 0 ? Fault::BlankHost
-                                                                              : Fault::None;
-        case Value::Text:
-            return Fault::None;
-        case Value::Id:
-            return value.size() > kMaxIdBytes ? Fault::IdTooLong : Fault::None;
-        case Value::Interval:
-            return IsWholeInterval(value, upper) ? Fault::None : Fault::BadInterval;
-        case Value::BaudRate:
-            return FindItemIgnoringCase(fields, SettingCombo::BaudRate, value) < 0
-                       ? Fault::BadBaudRate
-                       : Fault::None;
-        case Value::Digit:
-            return value.size() == 1 && std::strchr(setting.digits, value[0]) != nullptr
-                       ? Fault::None
-                       : Fault::BadChoice;
-    }
-    return Fault::None;
-}
-
-Fault CheckSetting(const std::string& line, int setting, DeviceFields& fields) {
+// A value is taken only when Write Script would send it back byte for byte, so that what the
+// device stores is what the file says.
+Fault CheckSetting(const std::string& line, int setting) {
     const std::string value = line.substr(kCodeLength);
-    if (value.empty()) {
+    if (value.empty() || value[0] == ' ') {
         return Fault::NoValue;
     }
-    if (value[0] == ' ') {
-        return Fault::LeadingBlank;
+    if (setting == kIdSetting && value.size() > kMaxIdBytes) {
+        return Fault::IdLong;
     }
-    const bool upper = LineHasCode(line.c_str(), kSettings[setting].upperCode);
-    const Fault fault = CheckValue(kSettings[setting], value, upper, fields);
-    if (fault != Fault::None) {
-        return fault;
-    }
-    ScratchFields scratch(fields);
+    ScriptFields scratch;
     ApplySettingReply(line.c_str(), scratch);
     CommandLine written;
-    return FormatWriteLine(setting + 1, scratch, written) ? Fault::None : Fault::TooLong;
-}
-
-bool HasControlByte(const std::string& line) {
-    for (const unsigned char byte : line) {
-        if (byte < 0x20 || byte == 0x7F) {
-            return true;
-        }
+    if (!FormatWriteLine(setting + 1, scratch, written)) {
+        return Fault::Long;
     }
-    return false;
-}
-
-bool IsBlank(const std::string& line) {
-    return line.find_first_not_of(" \t") == std::string::npos;
-}
-
-// The listing line of a setting whose value does not fit a write line, so that nothing the
-// fields hold is dropped from the file; reading it back reports the length.
-std::string UnwritableLine(int step, DeviceFields& fields) {
-    const TextFields& texts = fields.Texts();
-    switch (step) {
-        case 2:
-            return "!PP " + texts.hostPortText;
-        case 4:
-            return "!SO C " + texts.intervalText + "00";
-        case 5:
-            return "!TC " + texts.timeoutText;
-        case 6:
-            return "!SC " + texts.deviceIdText;
-        default:
-            return std::string();
+    if (written.Text().substr(kWritePrefixLength + kCodeLength) != value) {
+        return Fault::Value;
     }
+    const bool blankHost = setting == kHostSetting && scratch.GetAddress(AddressField::Host) == 0;
+    return blankHost ? Fault::Host : Fault::None;
+}
+
+bool IsControl(unsigned char byte) {
+    return byte < 0x20 || byte == 0x7F;
+}
+
+// A text setting whose value does not fit a write line is kept as its listing line, so that
+// nothing is dropped; reading the file back reports the length.
+std::string UnwritableLine(int step, const TextFields& t) {
+    return step == 2   ? "!PP " + t.hostPortText
+           : step == 4 ? "!SO C " + t.intervalText + "00"
+           : step == 5 ? "!TC " + t.timeoutText
+                       : "!SC " + t.deviceIdText;
 }
 
 }  // namespace
@@ -223,63 +100,55 @@ std::string UnwritableLine(int step, DeviceFields& fields) {
 bool ReadScriptFile(const std::string& text, DeviceFields& fields,
                     std::vector<ScriptFileFault>& faults, UiLanguage language) {
     faults.clear();
-    std::vector<std::string> settingLines;
+    std::vector<std::string> lines;
     int firstLineOf[kSettingCount] = {};
-    int number = 0;
-    for (size_t start = 0; start < text.size(); ++number) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
+    std::istringstream in(text);
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        if (IsBlank(line) || line[0] == '#') {
+        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
             continue;
         }
+        line = UpperCode(line);
         const int setting = SettingOf(line);
-        Fault fault = Fault::None;
-        if (HasControlByte(line)) {
-            fault = Fault::Unsendable;
-        } else if (setting < 0) {
-            fault = Fault::UnknownCode;
-        } else if (firstLineOf[setting] != 0) {
-            fault = Fault::GivenTwice;
-        } else {
-            firstLineOf[setting] = number + 1;
-            fault = CheckSetting(line, setting, fields);
+        const Fault fault = std::any_of(line.begin(), line.end(), IsControl) ? Fault::Control
+                            : setting < 0                                    ? Fault::Unknown
+                            : firstLineOf[setting] != 0                      ? Fault::Twice
+                                                        : CheckSetting(line, setting);
+        if (fault == Fault::None) {
+            firstLineOf[setting] = number;
+            lines.push_back(line);
+            continue;
         }
-        if (fault != Fault::None) {
-            const int first = setting >= 0 ? firstLineOf[setting] : 0;
-            faults.push_back({number + 1, FaultReason(fault, first, language)});
+        std::string reason = kReasons[static_cast<int>(fault)][language == UiLanguage::Korean];
+        const size_t marker = reason.find("%s");
+        if (marker != std::string::npos) {
+            reason.replace(marker, 2,
+                           fault == Fault::Twice ? std::to_string(firstLineOf[setting])
+                                                 : kSettings[setting][1]);
         }
-        settingLines.push_back(line);
+        faults.push_back({number, reason});
     }
-    if (!faults.empty()) {
-        return false;
+    for (size_t i = 0; faults.empty() && i < lines.size(); ++i) {
+        ApplySettingReply(lines[i].c_str(), fields);
     }
-    for (const std::string& line : settingLines) {
-        ApplySettingReply(line.c_str(), fields);
-    }
-    return true;
+    return faults.empty();
 }
 
 bool NamesSetting(const std::string& line) {
-    return SettingOf(line) >= 0;
+    return SettingOf(UpperCode(line)) >= 0;
 }
 
 std::string FormatScriptFile(DeviceFields& fields) {
-    static const std::string kWritePrefix = "!WS ";
     std::string file;
     CommandLine line;
     for (int step = NextWriteStep(0, fields); step < WRITE_STEP_DONE;
          step = NextWriteStep(step, fields)) {
-        const std::string text = FormatWriteLine(step, fields, line)
-                                     ? line.Text().substr(kWritePrefix.size())
-                                     : UnwritableLine(step, fields);
-        file += text + "\n";
+        file += FormatWriteLine(step, fields, line) ? line.Text().substr(kWritePrefixLength)
+                                                    : UnwritableLine(step, fields.Texts());
+        file += '\n';
     }
     return file;
 }
