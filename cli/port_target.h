@@ -7,11 +7,10 @@
 #include "link/user_message.h"
 
 // What PORT on the command line names: a COM name as the window lists it ("COM7"), mapped as
-// the window maps it, or a device path, reached through a private link named COM1 in a folder
-// of its own. Shows the channel's messages (either thread) with the path the operator gave.
+// the window maps it, or a device path, opened as COM1 of a map that holds only it. Shows the
+// channel's messages (either thread) on standard error.
 class PortTarget : public MessageSink {
 public:
-    ~PortTarget() override;
     // False when `port` is neither a COM name nor a path (holds no '/').
     [[nodiscard]] bool Resolve(const std::string& port);
 
@@ -25,6 +24,4 @@ private:
     ComPortMap map;
     uint16_t number = 0;
     std::string backupName;
-    std::string devicePath;
-    std::string link;
 };
