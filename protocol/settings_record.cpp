@@ -2,11 +2,10 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-
-#include "protocol/ascii_text.h"
 
 namespace {
 
@@ -120,18 +119,13 @@ std::string FormatDotted(uint32_t address) {
 }
 
 long long ReadDecimal(const char* text) {
-    // The C locale's white space, whatever locale the program runs in.
-    while (*text != '\0' && std::strchr(" \t\n\v\f\r", *text) != nullptr) {
-        ++text;
-    }
+    text += std::strspn(text, " \t\n\v\f\r");  // the C locale's white space, in any locale
     const bool negative = *text == '-';
-    if (*text == '-' || *text == '+') {
-        ++text;
-    }
+    text += *text == '-' || *text == '+' ? 1 : 0;
     long long value = 0;
+    // Accumulated toward the sign, so that LLONG_MIN itself is reachable.
     for (; *text >= '0' && *text <= '9'; ++text) {
         const int digit = *text - '0';
-        // Accumulate toward the sign so that LLONG_MIN itself is reachable.
         if (negative) {
             value = value < (LLONG_MIN + digit) / 10 ? LLONG_MIN : value * 10 - digit;
         } else {
@@ -139,6 +133,12 @@ long long ReadDecimal(const char* text) {
         }
     }
     return value;
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 int FindItemIgnoringCase(const DeviceFields& fields, SettingCombo combo, const std::string& text) {

@@ -31,6 +31,10 @@ std::string FormatDotted(uint32_t address);
 // Saturates at the limits of long long instead of overflowing.
 long long ReadDecimal(const char* text);
 
+// True when `a` and `b` are equal once ASCII letters are folded to one case; other bytes
+// (UTF-8 included) must match exactly.
+bool EqualIgnoringCase(const std::string& a, const std::string& b);
+
 // The index of the first item of `combo` whose text equals `text` ignoring ASCII letter
 // case; -1 when none does.
 int FindItemIgnoringCase(const DeviceFields& fields, SettingCombo combo, const std::string& text);

@@ -53,6 +53,7 @@ public:
     bool portOpen = true;
     std::vector<std::string> sent;  // "<ms> <line without CR>"
     std::vector<std::string> messages;
+    std::vector<std::string> log;                   // rows since the last clear
     std::vector<std::vector<std::string>> backups;  // what KeepBackup was given
     std::string backupRefusal;                      // non-empty: KeepBackup fails with it
 
@@ -74,8 +75,11 @@ public:
             due.erase(it);
         }
     }
-    int AddLogLine(int, const char*) override { return controls = texts, 1; }
-    void ClearLog() override {}
+    // Like the window, a logged line puts the fields back into the controls.
+    int AddLogLine(int, const char* text) override {
+        return controls = texts, log.push_back(text), 1;
+    }
+    void ClearLog() override { log.clear(); }
     // Like the window's exchange: an ID of more than 8 characters stops it there.
     bool ExchangeFromControls() override {
         texts.hostPortText = controls.hostPortText, texts.commandText = controls.commandText;

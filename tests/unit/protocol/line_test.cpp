@@ -1,10 +1,7 @@
-// Line assembly, the reading of settings replies and the received-line table.
+// Line assembly and the reading of settings replies.
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "fake_host.h"
-#include "protocol/line_handler.h"
 #include "protocol/settings_record.h"
 
 namespace {
@@ -52,42 +49,6 @@ TEST(SettingReplies, FillTheirFields) {
             ApplySettingReply(line.c_str(), host);
         }
         EXPECT_EQ(host.FieldsLine(), fields);
-    }
-}
-
-// Records each notification with the state it was sent under.
-struct Events : LineEvents {
-    explicit Events(const OperationState& s) : state(s) {}
-    void OnListingDone() override { Add("done"); }
-    void OnWriteReply(int confirmed) override { Add("write" + std::to_string(confirmed)); }
-    void OnEraseReply(int confirmed) override { Add("erase" + std::to_string(confirmed)); }
-    int AddLogLine(int, const char*) override { return Add("log"), 1; }
-    void Add(const std::string& what) { seen += what + "@" + std::to_string(state.opState) + " "; }
-    const OperationState& state;
-    std::string seen;
-};
-
-// The edges the device model never sends: a "!700" with more text, lines that begin like a
-// code without being one, an empty line.
-TEST(LineTable, MovesTheStateNotifiesThenLogs) {
-    const std::tuple<int, const char*, const char*, int> rows[] = {
-        {Listing, "!700 and more", "done@0 log@0 ", 0},
-        {Listing, "!70", "log@1 ", 1},
-        {Writing, "!WSX", "write0@2 log@2 ", 0},
-        {Writing, "!ws x", "write0@3 log@3 ", 0},
-        {Writing, "", "write0@3 log@3 ", 0},
-        {Erasing, "!UE", "erase0@4 log@4 ", 0},
-        {Erasing, "!WS", "erase0@3 log@3 ", 0},
-        {Failed, "!700", "log@3 ", 0}};
-    for (const auto& [before, text, seen, counted] : rows) {
-        FakeHost host;
-        OperationState state;
-        state.opState = before;
-        Events events(state);
-        const std::string line = text;  // exact size, so an over-read shows
-        HandleReceivedLine(line.c_str(), state, host, events);
-        EXPECT_EQ(events.seen, seen) << text;
-        EXPECT_EQ(state.listedLineCount, counted) << text;
     }
 }
 

@@ -14,6 +14,7 @@ using Act = void (*)(FakeHost&, ScriptOperations&);
 struct Press {
     long long at;
     Act act;
+    const char* line = nullptr;  // with no act: handed to the operations as received
 };
 
 struct Row {
@@ -28,6 +29,7 @@ struct Row {
     const char* fields;  // nullptr: not checked
     Lines storedAfter;
     std::vector<Lines> backups;
+    Lines log = {};  // empty: not checked
 };
 
 using H = FakeHost;
@@ -183,8 +185,19 @@ const Row kRows[] = {
      {kForeign}},
     {"WriteWithoutBackupErasesNothing", kThree, {}, NoBackup, {{0, Write}}, {"100 !VS"},
      {kNoBackup}, Idle, nullptr, kThree, {kThree}},
-    {"DeleteWithoutBackupErasesNothing", kThree, {}, NoBackup, {{0, Delete}}, {"100 !VS"},
-     {kNoBackup}, Idle, kThreeFields, kThree, {kThree}},
+    // Lines the device model never sends. The listing's end starts the write before its
+    // "!700" is logged; a "!WS" without its blank still waits; case counts; a failed step
+    // ignores a late "!700".
+    {"FedRepliesFailAWrite", {}, {}, CutLine, {{0, Write}, {1000, nullptr, "!700 and more"},
+     {2000, nullptr, "!WSX"}, {3000, nullptr, "!ws x"}, {4000, nullptr, "!700"}},
+     {"100 !VS", "1200 !UE 3D9F1B62"}, {kRs232}, Failed, nullptr, {}, {},
+     {"!700 and more", "!UE 3D9F1B62", "!WSX", "!ws x", "!700"}},
+    {"FedEmptyReplyFails", {}, {}, CutLine, {{0, Write}, {1000, nullptr, "!700"},
+     {2000, nullptr, ""}}, {"100 !VS", "1200 !UE 3D9F1B62"}, {kRs232}, Failed, nullptr, {}, {}},
+    // "!70" is a listed line; an erase step waits through a repeated "!UE".
+    {"FedRepliesFailAnErase", {}, {}, CutLine, {{0, Delete}, {1000, nullptr, "!70"},
+     {2000, nullptr, "!700"}, {3000, nullptr, "!UE"}, {4000, nullptr, "!WS"}},
+     {"100 !VS", "2200 !UE 3D9F1B62"}, {kRs232}, Failed, nullptr, {}, {{"!70"}}},
 };
 // clang-format on
 
@@ -202,7 +215,7 @@ TEST(Sequence, SendsPacedLinesAndEndsAsExpected) {
         for (const Press& press : row.presses) {
             host.Advance(press.at - now);
             now = press.at;
-            press.act(host, ops);
+            press.act != nullptr ? press.act(host, ops) : ops.HandleLine(press.line);
         }
         host.Advance(3600 * 1000);
         EXPECT_EQ(host.sent, row.sent);
@@ -211,6 +224,7 @@ TEST(Sequence, SendsPacedLinesAndEndsAsExpected) {
         EXPECT_TRUE(row.fields == nullptr || host.FieldsLine() == row.fields) << host.FieldsLine();
         EXPECT_EQ(device.StoredLines(), row.storedAfter);
         EXPECT_EQ(host.backups, row.backups);
+        EXPECT_TRUE(row.log.empty() || host.log == row.log);
         EXPECT_EQ(ops.State().writeMode, 0);  // however it stopped, a listing fills the fields
     }
 }
