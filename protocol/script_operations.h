@@ -57,7 +57,7 @@ private:
     void OnListingDone();
     void OnWriteReply(int confirmed);
     void OnEraseReply(int confirmed);
-    // 1 for "!700"; a device that repeats the command first is still on track.
+    // 1 for "!700"; a repeated command leaves the step waiting, anything else fails it.
     int StepReply(const char* line, const char* first, const char* second);
     void StartListing(int eraseAll, int write);
     void StartSteps(OpState stepState, int& step);

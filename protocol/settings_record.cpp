@@ -10,7 +10,6 @@
 namespace {
 
 constexpr size_t kCodeLength = 4;
-constexpr const char* kFallbackBaudRate = "115200";
 
 enum class Reading { Address, Text, Interval, Item, Digit };
 
@@ -39,51 +38,37 @@ const SettingReply kReplies[] = {
     {"!FC ", "!fc ", Reading::Digit, {}, nullptr, SettingCombo::FlowControl, "01"},
 };
 
-// The interval's value follows a sub-field letter whose case is the code's, and a blank.
-void ApplyInterval(const char* line, bool upper, TextFields& texts) {
-    const char letter = upper ? 'C' : 'c';
-    if (line[4] != letter || line[5] != ' ') {
-        return;
-    }
-    // The device counts hundredths of a second; the field shows whole seconds.
-    texts.intervalText = std::to_string(ReadDecimal(line + 6) / 100);
-}
-
-void ApplyItem(const char* value, const SettingReply& reply, DeviceFields& fields) {
-    int index = FindItemIgnoringCase(fields, reply.combo, value);
-    if (index < 0) {
-        index = FindItemIgnoringCase(fields, reply.combo, kFallbackBaudRate);
-    }
-    if (index >= 0) {
-        fields.SetSelection(reply.combo, index);
-    }
-}
-
-void ApplyDigit(char fifthByte, const SettingReply& reply, DeviceFields& fields) {
-    const char* found = fifthByte != '\0' ? std::strchr(reply.digits, fifthByte) : nullptr;
-    if (found != nullptr) {
-        fields.SetSelection(reply.combo, static_cast<int>(found - reply.digits));
-    }
-}
-
 void Apply(const char* line, bool upper, const SettingReply& reply, DeviceFields& fields) {
     const char* value = line + kCodeLength;
+    int index = -1;
     switch (reply.reading) {
         case Reading::Address:
             fields.SetAddress(reply.address, ParseAddress(value));
-            break;
+            return;
         case Reading::Text:
             fields.Texts().*reply.text = value;
-            break;
+            return;
         case Reading::Interval:
-            ApplyInterval(line, upper, fields.Texts());
-            break;
+            // A sub-field letter in the code's case and a blank, then hundredths of a second;
+            // the field shows whole seconds.
+            if (value[0] == (upper ? 'C' : 'c') && value[1] == ' ') {
+                fields.Texts().intervalText = std::to_string(ReadDecimal(value + 2) / 100);
+            }
+            return;
         case Reading::Item:
-            ApplyItem(value, reply, fields);
+            index = FindItemIgnoringCase(fields, reply.combo, value);
+            if (index < 0) {  // a rate the list does not hold
+                index = FindItemIgnoringCase(fields, reply.combo, "115200");
+            }
             break;
         case Reading::Digit:
-            ApplyDigit(value[0], reply, fields);
+            if (const char* found = *value != '\0' ? std::strchr(reply.digits, *value) : nullptr) {
+                index = static_cast<int>(found - reply.digits);
+            }
             break;
+    }
+    if (index >= 0) {
+        fields.SetSelection(reply.combo, index);
     }
 }
 

@@ -18,20 +18,13 @@ constexpr SelectionStep kSelections[] = {{"!WS !TP ", SettingCombo::Parity, 0},
                                          {"!WS !TS ", SettingCombo::StopBits, 1},
                                          {"!WS !FC ", SettingCombo::FlowControl, 0}};
 
+// Steps 3 to 6 only.
 bool OptionalFieldIsBlank(int step, DeviceFields& fields) {
     const TextFields& texts = fields.Texts();
-    switch (step) {
-        case 3:
-            return fields.GetAddress(AddressField::SecondHost) == 0;
-        case 4:
-            return texts.intervalText.empty();
-        case 5:
-            return texts.timeoutText.empty();
-        case 6:
-            return texts.deviceIdText.empty();
-        default:
-            return false;
-    }
+    return step == 3   ? fields.GetAddress(AddressField::SecondHost) == 0
+           : step == 4 ? texts.intervalText.empty()
+           : step == 5 ? texts.timeoutText.empty()
+                       : texts.deviceIdText.empty();
 }
 
 // The text of `step`; empty when the interval in hundredths would not fit an int.
