@@ -34,10 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) {
         return 0;
     }
-    FakeHost host;
-    ScriptOperations operations(host);
-    DeviceModel device({"!PA 10.0.0.1", "!PP 1470"});
-    host.Attach(operations, device);
+    FakeHost host({"!PA 10.0.0.1", "!PP 1470"}, {});
+    ScriptOperations& operations = host.ops;
     StartOperation(data[0], operations);
     host.Advance(200);
 
