@@ -18,9 +18,8 @@ class FakeHost : public OperationHost, public DeviceFields {
 public:
     FakeHost(const std::vector<std::string>& stored, DeviceFaults faults)
         : device(stored, faults) {}
-    // Moves the clock by `ms`, firing timers and delivering answers in time order.
-    void Advance(long long ms) {
-        const long long until = now + ms;
+    // Moves the clock to `until`, firing timers and delivering answers in time order.
+    void AdvanceTo(long long until) {
         while (!due.empty() && due.begin()->first <= until) {
             now = due.begin()->first;
             const auto [timerId, bytes] = due.begin()->second;
@@ -28,11 +27,15 @@ public:
             if (timerId >= 0) {
                 ops.OnTimer(timerId);
             } else {
-                assembler.Feed(bytes.data(), int(bytes.size()),
-                               [this](const char* line) { ops.HandleLine(line); });
+                Receive(bytes);
             }
         }
         now = until;
+    }
+    // Bytes from the port, one read, through the line assembly to the operations.
+    void Receive(const std::string& bytes) {
+        assembler.Feed(bytes.data(), int(bytes.size()),
+                       [this](const char* l) { ops.HandleLine(l); });
     }
     // The eleven fields in the order Write Script stores them, joined by '|'.
     std::string FieldsLine() {
