@@ -24,15 +24,10 @@ public:
             now = due.begin()->first;
             const auto [timerId, bytes] = due.begin()->second;
             due.erase(due.begin());
-            if (timerId >= 0) {
-                ops.OnTimer(timerId);
-            } else {
-                Receive(bytes);
-            }
+            timerId >= 0 ? ops.OnTimer(timerId) : Receive(bytes);
         }
         now = until;
     }
-    // Bytes from the port, one read, through the line assembly to the operations.
     void Receive(const std::string& bytes) {
         assembler.Feed(bytes.data(), int(bytes.size()),
                        [this](const char* l) { ops.HandleLine(l); });
@@ -51,16 +46,13 @@ public:
     DeviceModel device;
     ScriptOperations ops{*this};
     long long replyDelay = 0;  // answers arrive this long after the write that caused them
-    bool lineDown = false;     // answers are lost on the way (the device still acts)
+    bool portOpen = true, lineDown = false;  // lineDown: answers are lost, the device still acts
     TextFields controls = {"1470", "", 1, "", "", ""};  // the edits as typed
     std::string echoCaption = "Echo Off";
-    bool portOpen = true;
-    std::vector<std::string> sent;  // "<ms> <line without CR>"
-    std::vector<std::string> messages;
-    std::vector<std::string> log;                   // rows since the last clear
+    // "<ms> <line without CR>"; "E text" or "I text" by the icon; log rows since the last clear.
+    std::vector<std::string> sent, messages, log;
     std::vector<std::vector<std::string>> backups;  // what KeepBackup was given
     std::string backupRefusal;                      // non-empty: KeepBackup fails with it
-
     bool PortIsOpen() const override { return portOpen; }
     int WritePort(const char* data, int length) override {
         const std::string bytes(data, size_t(length));

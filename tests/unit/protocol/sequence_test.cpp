@@ -37,6 +37,7 @@ const Act Send = [](H&, O& o) { o.OnSend(); };
 const Act Echo = [](H&, O& o) { o.OnEcho(); };
 const Act Close = [](H& h, O& o) { h.portOpen = false, o.EndOperation(); };
 const Act Reopen = [](H& h, O&) { h.portOpen = true, h.lineDown = false; };
+const Act StaleTicks = [](H&, O& o) { o.OnTimer(TIMER_WRITE_STEP), o.OnTimer(TIMER_ERASE_STEP); };
 const Act CutLine = [](H& h, O&) { h.lineDown = true; };
 const Act TypePort = [](H& h, O&) { h.Texts().hostPortText = "typed"; };
 const Act LongPort = [](H& h, O&) { h.controls.hostPortText = std::string(31, '1'); };
@@ -86,8 +87,7 @@ const std::string kDeleted = "I All scripts have been deleted.";
 const std::string kRs232 = "E An error occured during RS232 communication.";
 const std::string kPortTooLong = "E The value of 'Host Port' is too long to write to the device.";
 
-// `head`, then lines from `at` on, `pace` ms apart: `passes` erase passes, then "!UE" and
-// `settings`, then `tail`.
+// `head`, lines `pace` ms apart from `at`: erase passes, "!UE", `settings`; then `tail`.
 Lines From(Lines head, int at, int pace, int passes, const Lines& settings = {}, bool unlock = true,
            const Lines& tail = {}) {
     const auto add = [&](const std::string& line) {
@@ -153,13 +153,13 @@ const Row kRows[] = {
     {"SendEmpty", {}, {}, {{0, Send}}, {"0 "}, {}, Idle, nullptr, {}},
     {"EchoTwice", {}, {}, {{0, CapsCaption}, {0, Echo}, {10, Echo}}, {"0 !E0", "10 !E1"}, {},
      Idle, nullptr, {}},
-    // Close ends an operation whose confirmation never came: the echo's "!700" starts nothing.
+    // Close ends a waiting operation: neither a tick already queued nor the echo's "!700" acts.
     {"CloseEndsErase", kThree, {}, {{0, Delete}, {400, CutLine}, {1000, Close}, {1100, Reopen},
      {1200, Echo}}, {"100 !VS", "300 !UE 3D9F1B62", "500 !ES", "1200 !E0"}, {}, Idle, nullptr,
      {kThree}},
     {"CloseEndsWrite", {}, {}, {{0, Write}, {400, CutLine}, {1000, Close}, {1100, Reopen},
-     {1200, Echo}}, {"100 !VS", "300 !UE 3D9F1B62", "500 !WS !PA 10.1.0.1", "1200 !E0"}, {},
-     Idle, nullptr, {}},
+     {1150, StaleTicks}, {1200, Echo}},
+     {"100 !VS", "300 !UE 3D9F1B62", "500 !WS !PA 10.1.0.1", "1200 !E0"}, {}, Idle, nullptr, {}},
     // A step armed before another press is not sent after it.
     {"ViewStopsWrite", {}, {}, {{0, Write}, {650, View}},
      {"100 !VS", "300 !UE 3D9F1B62", "500 !WS !PA 10.1.0.1", "750 !VS"}, {}, Idle,
@@ -169,7 +169,6 @@ const Row kRows[] = {
     {"DeleteAgainWhileErasing", kThree, {}, {{0, Delete}, {450, Delete}},
      From({"100 !VS", "300 !UE 3D9F1B62", "550 !VS"}, 750, 200, 3, {}, false, {"1850 !VS"}),
      {kDeleted}, Idle, kThreeFields, {kThree, kThree}},
-    // A value read from the device is written back byte for byte.
     {"ForeignBytesRoundTrip", kForeign, {}, {{0, View}, {500, Write}},
      From({"100 !VS", "600 !VS"}, 800, 200, 2, kForeignWritten), {kWritten}, Idle,
      "10.1.0.1|1470|0.0.0.0|||\xBC\xAD\xBF\xEF|115200|NONE|8|1|NONE", {kForeign}},
@@ -197,19 +196,18 @@ TEST(Sequence, SendsPacedLinesAndEndsAsExpected) {
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
         FakeHost host(row.stored, row.faults);
-        ScriptOperations& ops = host.ops;
         for (const Press& press : row.presses) {
             host.AdvanceTo(press.at);
-            press.act != nullptr ? press.act(host, ops) : host.Receive(press.bytes);
+            press.act != nullptr ? press.act(host, host.ops) : host.Receive(press.bytes);
         }
         host.AdvanceTo(3600 * 1000);
         EXPECT_EQ(host.sent, row.sent);
         EXPECT_EQ(host.messages, row.messages);
-        EXPECT_EQ(ops.State().opState, row.opState);
+        EXPECT_EQ(host.ops.State().opState, row.opState);
         EXPECT_TRUE(row.fields == nullptr || host.FieldsLine() == row.fields) << host.FieldsLine();
         EXPECT_EQ(host.backups, row.backups);
         EXPECT_TRUE(row.log.empty() || host.log == row.log);
-        EXPECT_EQ(ops.State().writeMode, 0);  // however it stopped, a listing fills the fields
+        EXPECT_EQ(host.ops.State().writeMode, 0);  // however it stopped, a listing fills the fields
     }
 }
 

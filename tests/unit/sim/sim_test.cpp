@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <tuple>
 
 #include "sim/demo_script.h"
 #include "sim/pty_host.h"
@@ -43,10 +42,8 @@ TEST(DeviceModel, AnswersTheProtocolAndStoresOnlyWhileUnlocked) {
         EXPECT_EQ(Ask(device, "!ES"), "!ER 02|") << bad;  // a refusal ends the unlock
     }
     EXPECT_EQ(device.StoredLines(), (Lines{"!PP 2000", "!SC \xBC\xAD\xBF\xEF", "!SO C 3000"}));
-    EXPECT_EQ(device.CommandLog().front(), "!VS");
 }
 
-// A wrong answer at step k shows in the operations' own table.
 TEST(DeviceModel, FaultKnobs) {
     DeviceFaults wire;
     wire.lfAfterCr = wire.noise = true;
@@ -82,7 +79,9 @@ TEST(PtyHost, ServesARawPortKeepsBytesWhileClosedAndHangsUpWhenUnplugged) {
     const std::string raw = "a\rb\n\x03\x04\x11\x7f!700\r";
     int fd = -1;
     for (int open = 0; open < 2; ++open) {
-        close(fd);         // the second stays open to see the unplugging
+        if (fd >= 0) {
+            close(fd);  // the second stays open to see the unplugging
+        }
         host.Inject(raw);  // while the port is closed
         fd = ::open(host.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         EXPECT_EQ(ReadUntil(fd, "!700\r"), raw);  // unchanged: the slave side is raw
@@ -106,9 +105,8 @@ TEST(SimOptions, EveryKnobAndEveryBadArgument) {
         &options, &error));
     const DeviceFaults& f = options.faults;
     EXPECT_TRUE(f.silent && f.splitAnswers && f.lfAfterCr && f.lowerCaseCodes && f.noise &&
-                f.overLongLines && f.echoOn && options.storedLines.size() == 12);
-    EXPECT_EQ(std::make_tuple(options.comNumber, options.answerDelayMs, f.wrongAnswerAt),
-              std::make_tuple(30, 250, 4));
+                f.overLongLines && f.echoOn && options.storedLines.size() == 12 &&
+                options.comNumber == 30 && options.answerDelayMs == 250 && f.wrongAnswerAt == 4);
     for (const Lines& bad : {Lines{"9"}, Lines{"--com", "31"}, Lines{"--com", "99999999999"},
                              Lines{"--delay", "1e3"}, Lines{"--line", "!PA 1\r2"}, Lines{"--com"},
                              Lines{"--script", "/nonexistent/quillbox/script.txt"}}) {
