@@ -43,7 +43,8 @@ void Apply(const char* line, bool upper, const SettingReply& reply, DeviceFields
     int index = -1;
     switch (reply.reading) {
         case Reading::Address:
-            fields.SetAddress(reply.address, ParseAddress(value));
+            // By the inet_addr rules: text that does not parse gives 255.255.255.255.
+            fields.SetAddress(reply.address, ntohl(inet_addr(value)));
             return;
         case Reading::Text:
             fields.Texts().*reply.text = value;
@@ -90,10 +91,6 @@ void ApplySettingReply(const char* line, DeviceFields& fields) {
             return;
         }
     }
-}
-
-uint32_t ParseAddress(const char* text) {
-    return ntohl(inet_addr(text));
 }
 
 std::string FormatDotted(uint32_t address) {

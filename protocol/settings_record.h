@@ -19,10 +19,6 @@ bool LineBeginsWith(const char* line, const char* prefix);
 // setting, or whose value selects nothing, changes nothing. User-interface thread.
 void ApplySettingReply(const char* line, DeviceFields& fields);
 
-// A dotted IPv4 address by the inet_addr rules, in host order (first number most
-// significant). Text that does not parse gives 255.255.255.255, as that address itself does.
-uint32_t ParseAddress(const char* text);
-
 // The four numbers of a host-order address joined by dots, most significant first.
 std::string FormatDotted(uint32_t address);
 

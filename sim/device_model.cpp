@@ -100,11 +100,7 @@ void DeviceModel::HandleLine(const std::string& line, std::string& out) {
     if (line == "!VS" && !wrongAnswer) {
         unlocked = false;
         if (faults.overLongLines) {
-            std::string longLine = "!LG ";
-            while (longLine.size() < kOverLongLine) {
-                longLine.push_back(static_cast<char>('0' + longLine.size() % 10));
-            }
-            Answer(longLine, out);
+            Answer("!LG " + std::string(kOverLongLine - 4, '7'), out);
         }
         for (const std::string& setting : stored) {
             Answer(faults.lowerCaseCodes ? LowerCaseCode(setting) : setting, out);
