@@ -5,10 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <string>
+
 #include "fake_host.h"
-#include "protocol/line_assembler.h"
-#include "protocol/script_operations.h"
-#include "sim/device_model.h"
 
 namespace {
 
@@ -34,20 +33,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) {
         return 0;
     }
-    FakeHost host;
-    ScriptOperations operations(host);
-    DeviceModel device({"!PA 10.0.0.1", "!PP 1470"});
-    host.Attach(operations, device);
+    FakeHost host({"!PA 10.0.0.1", "!PP 1470"}, {});
+    ScriptOperations& operations = host.ops;
     StartOperation(data[0], operations);
-    host.Advance(200);
+    long long now = 200;
+    host.AdvanceTo(now);
 
     const int readSize = data[1] % LINE_BUFFER_SIZE + 1;
-    LineAssembler assembler;
     for (size_t offset = 2; offset < size; offset += readSize) {
-        const int count = static_cast<int>(std::min<size_t>(readSize, size - offset));
-        assembler.Feed(reinterpret_cast<const char*>(data + offset), count,
-                       [&](const char* line) { operations.HandleLine(line); });
-        host.Advance(100);
+        const size_t count = std::min<size_t>(readSize, size - offset);
+        host.Receive(std::string(reinterpret_cast<const char*>(data + offset), count));
+        host.AdvanceTo(now += 100);
     }
     return 0;
 }

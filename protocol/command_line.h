@@ -11,10 +11,9 @@ struct CommandLine {
     int length = 0;  // bytes to send, the carriage return included
 
     // The text without its carriage return, as the log shows it.
-    std::string Text() const;
+    std::string Text() const { return std::string(bytes, length > 0 ? length - 1 : 0); }
 };
 
-// Formats `format` into `line` and appends the carriage return. Returns false, leaving `line`
-// empty, when the text, its carriage return and the NUL would not fit: a line is never cut.
-[[nodiscard]] bool FormatCommandLine(CommandLine& line, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+// Puts `text` (up to its first NUL) and a carriage return into `line`. False, with `line`
+// left empty, when they and the NUL would not fit: a line is never cut.
+[[nodiscard]] bool FormatCommandLine(CommandLine& line, const std::string& text);

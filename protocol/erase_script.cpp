@@ -2,12 +2,12 @@
 #include "resources/string_table.h"
 
 void ScriptOperations::OnEraseAllScript() {
-    if (!host.PortIsOpen()) {
-        return;
+    if (host.PortIsOpen()) {
+        StartListing(1, 0);
     }
-    StartListingWithFollowUp(1, 0);
 }
 
+// A pass is the unlock line, then the erase line, each confirmed before the next.
 void ScriptOperations::StartErasePass() {
     if (!host.PortIsOpen()) {
         state.writeMode = 0;
@@ -16,18 +16,8 @@ void ScriptOperations::StartErasePass() {
     StartSteps(Erasing, eraseStep);
 }
 
-// A pass is the unlock line, then the erase line, each confirmed before the next.
-void ScriptOperations::OnEraseStepTimer() {
-    Kill(TIMER_ERASE_STEP);
-    CommandLine line;
-    if (FormatCommandLine(line, "%s", eraseStep == 0 ? UNLOCK_LINE : "!ES")) {
-        SendLine(line);
-    }
-}
-
 void ScriptOperations::OnEraseReply(int confirmed) {
     if (confirmed != 1) {
-        // A repeated "!ES" or "!UE" leaves the step waiting; anything else has failed it.
         if (state.opState == Failed) {
             StopWrite(host.LoadString(IDS_RS232_ERROR));
         }
@@ -45,7 +35,7 @@ void ScriptOperations::OnEraseReply(int confirmed) {
         StartErasePass();
     } else if (eraseAllMode == 1) {
         eraseAllMode = 0;
-        ShowMessage(IDS_ALL_DELETED, MessageIcon::Information);
+        host.ShowMessage(host.LoadString(IDS_ALL_DELETED), MessageIcon::Information);
         OnViewScript();
     } else if (state.writeMode == 1) {
         StartWrite();

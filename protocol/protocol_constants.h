@@ -1,13 +1,7 @@
 #pragma once
 
 // What the receive worker expects next.
-enum OpState : int {
-    Idle = 0,
-    Listing = 1,
-    Writing = 2,
-    Failed = 3,
-    Erasing = 4,
-};
+enum OpState : int { Idle = 0, Listing = 1, Writing = 2, Failed = 3, Erasing = 4 };
 
 // One-shot operation timers of the main window, armed for 100 ms.
 constexpr int TIMER_STEP = 1000;

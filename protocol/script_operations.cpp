@@ -8,39 +8,64 @@ ScriptOperations::ScriptOperations(OperationHost& host) : host(host) {}
 void ScriptOperations::OnTimer(int timerId) {
     const int index = timerId - TIMER_STEP;
     if (index < 0 || index >= 3 || !armed[index]) {
-        return;  // killed, or armed by an operation that has ended since
-    }
-    // The port was closed or unplugged while the step waited: the line cannot go out, and
-    // the closing or the lost line has been reported already.
-    if (!host.PortIsOpen()) {
-        EndOperation();
         return;
     }
-    switch (timerId) {
-        case TIMER_STEP:
-            OnStepTimer();
-            break;
-        case TIMER_WRITE_STEP:
-            OnWriteStepTimer();
-            break;
-        default:
-            OnEraseStepTimer();
-            break;
+    Kill(timerId);
+    // Closed or unplugged while the step waited: that has been reported already.
+    if (!host.PortIsOpen()) {
+        EndOperation();
+    } else if (timerId == TIMER_STEP) {
+        OnStepTimer();
+    } else if (timerId == TIMER_WRITE_STEP) {
+        OnWriteStepTimer();
+    } else {
+        SendLine(eraseStep == 0 ? UNLOCK_LINE : "!ES");
     }
 }
 
+// The notification goes first, then the line is logged: a write that the listing's end starts
+// clears the log before its "!700" appears.
 void ScriptOperations::HandleLine(const char* line) {
     if (line == nullptr) {
         line = "";
     }
-    if (state.opState == Listing && followUpPending == 1 && !LineBeginsWith(line, "!700")) {
-        listing.emplace_back(line);
+    switch (state.opState) {
+        case Listing:
+            if (LineBeginsWith(line, "!700")) {
+                state.opState = Idle;
+                OnListingDone();
+                break;
+            }
+            if (followUpPending == 1) {
+                listing.emplace_back(line);
+            }
+            // A write lists the device only to count its lines: the operator's values stay.
+            if (state.writeMode == 0) {
+                ApplySettingReply(line, host.Fields());
+            }
+            ++state.listedLineCount;
+            break;
+        case Writing:
+            OnWriteReply(StepReply(line, "!UE", "!WS"));
+            break;
+        case Erasing:
+            OnEraseReply(StepReply(line, "!ES", "!UE"));
+            break;
+        default:
+            break;
     }
-    HandleReceivedLine(line, state, host.Fields(), *this);
+    host.AddLogLine(LOG_RECV, line);
 }
 
-int ScriptOperations::AddLogLine(int direction, const char* text) {
-    return host.AddLogLine(direction, text);
+int ScriptOperations::StepReply(const char* line, const char* first, const char* second) {
+    if (LineBeginsWith(line, "!700")) {
+        state.opState = Idle;
+        return 1;
+    }
+    if (!LineBeginsWith(line, first) && !LineBeginsWith(line, second)) {
+        state.opState = Failed;
+    }
+    return 0;
 }
 
 void ScriptOperations::EndOperation() {
@@ -68,31 +93,17 @@ void ScriptOperations::KillTimers() {
     }
 }
 
-bool ScriptOperations::BackUpListing() {
-    std::string why;
-    if (host.KeepBackup(listing, why)) {
-        return true;
+// One write; a failure shows the channel's own message and the step is not repeated.
+void ScriptOperations::SendLine(const std::string& text) {
+    CommandLine line;
+    if (FormatCommandLine(line, text)) {
+        host.WritePort(line.bytes, line.length);
+        host.AddLogLine(LOG_SEND, text.c_str());
     }
-    EndOperation();
-    host.ShowMessage(TextWith(IDS_BACKUP_FAILED, why), MessageIcon::Error);
-    return false;
-}
-
-void ScriptOperations::SendLine(const CommandLine& line) {
-    // A failed write shows the channel's own message; the step is not repeated.
-    host.WritePort(line.bytes, line.length);
-    host.AddLogLine(LOG_SEND, line.Text().c_str());
-}
-
-void ScriptOperations::ShowMessage(int stringId, MessageIcon icon) {
-    host.ShowMessage(host.LoadString(stringId), icon);
 }
 
 std::string ScriptOperations::TextWith(int stringId, const std::string& value) {
     std::string text = host.LoadString(stringId);
     const size_t marker = text.find("%s");
-    if (marker != std::string::npos) {
-        text.replace(marker, 2, value);
-    }
-    return text;
+    return marker == std::string::npos ? text : text.replace(marker, 2, value);
 }

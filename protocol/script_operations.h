@@ -4,43 +4,39 @@
 #include <vector>
 
 #include "protocol/command_line.h"
-#include "protocol/line_handler.h"
 #include "protocol/operation_host.h"
+
+// The operation fields that received lines and timer ticks move.
+struct OperationState {
+    int opState = Idle;
+    int listedLineCount = 0;
+    int writeMode = 0;  // 1 while a write runs: its listing counts lines but fills no field
+};
 
 // View Script, Write Script, Erase All Script, Send and Echo as steps paced by one-shot
 // timers and confirmed by the device's replies. It never reads a clock or the port: the host
 // arms timers and calls OnTimer, and received lines come in through HandleLine.
 // User-interface thread only. Nothing here blocks except the host's modal messages.
-class ScriptOperations : public LineEvents {
+class ScriptOperations {
 public:
     explicit ScriptOperations(OperationHost& host);
 
-    // Buttons.
     void OnViewScript();
     void OnWriteScript();
     void OnEraseAllScript();
     void OnSend();
     void OnEcho();
 
-    // A one-shot timer fired (TIMER_STEP, TIMER_WRITE_STEP or TIMER_ERASE_STEP). A tick of a
-    // timer killed since, or armed by an operation that has ended, does nothing. With the port
-    // closed or lost meanwhile, the operation ends there without sending anything.
+    // A one-shot timer fired. A tick of a timer killed since, or armed by an operation that
+    // has ended, does nothing; with the port closed meanwhile the operation ends unsent.
     void OnTimer(int timerId);
 
-    // A complete line from the receive worker.
+    // One complete received line (NUL-terminated, no CR or LF): fills the fields during a
+    // listing, moves the operation on, then logs the line.
     void HandleLine(const char* line);
 
-    // Worker notifications (LineEvents).
-    void OnListingDone() override;
-    void OnWriteReply(int confirmed) override;
-    void OnEraseReply(int confirmed) override;
-    int AddLogLine(int direction, const char* text) override;
-
-    void StartWrite();
-    void StartErasePass();
-
-    // Close, a lost port and exit: whatever operation runs ends here, its timers stopped and
-    // its state back to Idle, so that nothing of it resumes on a later open.
+    // Close, a lost port and exit: the operation's timers stop and its state goes back to
+    // Idle, so that nothing of it resumes on a later open.
     void EndOperation();
 
     const OperationState& State() const { return state; }
@@ -53,36 +49,30 @@ private:
     int writeStep = 0;
     int followUpPending = 0;
     int eraseAllMode = 0;
-    // Which step timers this object armed and has not seen fire or killed since. Starting an
-    // operation kills them all, so a tick that still arrives belongs to nobody and is ignored.
+    // Step timers armed and not yet fired or killed; a tick of any other belongs to nobody.
     bool armed[3] = {};
-    // The lines of the listing under way, kept for the backup taken before any erase.
+    // The listing under way, kept for the backup taken before any erase.
     std::vector<std::string> listing;
 
-    // Clears the log and sends "!VS" after the step delay; the flags say what its end leads to.
-    void StartListing();
-    // The listing that begins Write Script and Erase All Script; its end leads on by the flags.
-    void StartListingWithFollowUp(int eraseAll, int write);
-    // Arms the step timer for the first step of an erase pass or a write sequence.
+    void OnListingDone();
+    void OnWriteReply(int confirmed);
+    void OnEraseReply(int confirmed);
+    // 1 for "!700"; a repeated command leaves the step waiting, anything else fails it.
+    int StepReply(const char* line, const char* first, const char* second);
+    void StartListing(int eraseAll, int write);
     void StartSteps(OpState stepState, int& step);
+    void StartWrite();
+    void StartErasePass();
     void Arm(int timerId);
     void Kill(int timerId);
     void KillTimers();
-    // Keeps a copy of the listed script before the first erase pass; false (the operation
-    // then ended with a message) when no copy could be kept.
-    bool BackUpListing();
     void OnStepTimer();
     void OnWriteStepTimer();
-    void OnEraseStepTimer();
-    // Sends one command line in one write and logs it as sent.
-    void SendLine(const CommandLine& line);
-    // Why the fields cannot be written as they are (host address, host port, a line that
-    // does not fit); empty when they can.
+    void SendLine(const std::string& text);
+    // Why the fields cannot be written as they are; empty when they can.
     std::string WriteRefusal();
-    // A string-table text with its "%s" replaced by `value`.
     std::string TextWith(int stringId, const std::string& value);
-    // Ends a write (or erase) early with an error message. writeMode goes back to 0 first,
-    // so that later listings fill the fields again.
+    // Ends a write or erase early with an error; writeMode goes back to 0 so that later
+    // listings fill the fields again.
     void StopWrite(const std::string& message);
-    void ShowMessage(int stringId, MessageIcon icon);
 };

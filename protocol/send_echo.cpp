@@ -1,7 +1,5 @@
-#include <string>
-
-#include "protocol/ascii_text.h"
 #include "protocol/script_operations.h"
+#include "protocol/settings_record.h"
 #include "resources/string_table.h"
 
 void ScriptOperations::OnSend() {
@@ -21,14 +19,9 @@ void ScriptOperations::OnEcho() {
     if (!host.PortIsOpen()) {
         return;
     }
-    const std::string caption = host.EchoCaption();
     const std::string echoOff = host.LoadString(IDS_ECHO_OFF);
-    const std::string echoOn = host.LoadString(IDS_ECHO_ON);
+    const bool switchOff = EqualIgnoringCase(host.EchoCaption(), echoOff);
     host.ClearLog();
-    const bool switchOff = EqualIgnoringCase(caption, echoOff);
-    host.SetEchoCaption(switchOff ? echoOn : echoOff);
-    CommandLine line;
-    if (FormatCommandLine(line, "%s", switchOff ? "!E0" : "!E1")) {
-        SendLine(line);
-    }
+    host.SetEchoCaption(switchOff ? host.LoadString(IDS_ECHO_ON) : echoOff);
+    SendLine(switchOff ? "!E0" : "!E1");
 }

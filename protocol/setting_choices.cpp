@@ -10,24 +10,16 @@ constexpr const char* kStopBits[] = {"1", "2"};
 constexpr const char* kFlowControls[] = {"NONE", "RTS/CTS"};
 
 template <int N>
-SettingChoices Of(const char* const (&items)[N]) {
+constexpr SettingChoices Of(const char* const (&items)[N]) {
     return {items, N};
 }
+
+// In the order of SettingCombo.
+constexpr SettingChoices kChoices[] = {Of(kBaudRates), Of(kParities), Of(kDataBits), Of(kStopBits),
+                                       Of(kFlowControls)};
 
 }  // namespace
 
 SettingChoices ChoicesOf(SettingCombo combo) {
-    switch (combo) {
-        case SettingCombo::BaudRate:
-            return Of(kBaudRates);
-        case SettingCombo::Parity:
-            return Of(kParities);
-        case SettingCombo::DataBits:
-            return Of(kDataBits);
-        case SettingCombo::StopBits:
-            return Of(kStopBits);
-        case SettingCombo::FlowControl:
-            return Of(kFlowControls);
-    }
-    return {nullptr, 0};
+    return kChoices[static_cast<int>(combo)];
 }

@@ -2,16 +2,14 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
-#include "protocol/ascii_text.h"
-
 namespace {
 
 constexpr size_t kCodeLength = 4;
-constexpr const char* kFallbackBaudRate = "115200";
 
 enum class Reading { Address, Text, Interval, Item, Digit };
 
@@ -40,51 +38,38 @@ const SettingReply kReplies[] = {
     {"!FC ", "!fc ", Reading::Digit, {}, nullptr, SettingCombo::FlowControl, "01"},
 };
 
-// The interval's value follows a sub-field letter whose case is the code's, and a blank.
-void ApplyInterval(const char* line, bool upper, TextFields& texts) {
-    const char letter = upper ? 'C' : 'c';
-    if (line[4] != letter || line[5] != ' ') {
-        return;
-    }
-    // The device counts hundredths of a second; the field shows whole seconds.
-    texts.intervalText = std::to_string(ReadDecimal(line + 6) / 100);
-}
-
-void ApplyItem(const char* value, const SettingReply& reply, DeviceFields& fields) {
-    int index = FindItemIgnoringCase(fields, reply.combo, value);
-    if (index < 0) {
-        index = FindItemIgnoringCase(fields, reply.combo, kFallbackBaudRate);
+void Apply(const char* line, bool upper, const SettingReply& reply, DeviceFields& fields) {
+    const char* value = line + kCodeLength;
+    int index = -1;
+    switch (reply.reading) {
+        case Reading::Address:
+            // By the inet_addr rules: text that does not parse gives 255.255.255.255.
+            fields.SetAddress(reply.address, ntohl(inet_addr(value)));
+            return;
+        case Reading::Text:
+            fields.Texts().*reply.text = value;
+            return;
+        case Reading::Interval:
+            // A sub-field letter in the code's case and a blank, then hundredths of a second;
+            // the field shows whole seconds.
+            if (value[0] == (upper ? 'C' : 'c') && value[1] == ' ') {
+                fields.Texts().intervalText = std::to_string(ReadDecimal(value + 2) / 100);
+            }
+            return;
+        case Reading::Item:
+            index = FindItemIgnoringCase(fields, reply.combo, value);
+            if (index < 0) {  // a rate the list does not hold
+                index = FindItemIgnoringCase(fields, reply.combo, "115200");
+            }
+            break;
+        case Reading::Digit:
+            if (const char* found = *value != '\0' ? std::strchr(reply.digits, *value) : nullptr) {
+                index = static_cast<int>(found - reply.digits);
+            }
+            break;
     }
     if (index >= 0) {
         fields.SetSelection(reply.combo, index);
-    }
-}
-
-void ApplyDigit(char fifthByte, const SettingReply& reply, DeviceFields& fields) {
-    const char* found = fifthByte != '\0' ? std::strchr(reply.digits, fifthByte) : nullptr;
-    if (found != nullptr) {
-        fields.SetSelection(reply.combo, static_cast<int>(found - reply.digits));
-    }
-}
-
-void Apply(const char* line, bool upper, const SettingReply& reply, DeviceFields& fields) {
-    const char* value = line + kCodeLength;
-    switch (reply.reading) {
-        case Reading::Address:
-            fields.SetAddress(reply.address, ParseAddress(value));
-            break;
-        case Reading::Text:
-            fields.Texts().*reply.text = value;
-            break;
-        case Reading::Interval:
-            ApplyInterval(line, upper, fields.Texts());
-            break;
-        case Reading::Item:
-            ApplyItem(value, reply, fields);
-            break;
-        case Reading::Digit:
-            ApplyDigit(value[0], reply, fields);
-            break;
     }
 }
 
@@ -108,10 +93,6 @@ void ApplySettingReply(const char* line, DeviceFields& fields) {
     }
 }
 
-uint32_t ParseAddress(const char* text) {
-    return ntohl(inet_addr(text));
-}
-
 std::string FormatDotted(uint32_t address) {
     char dotted[16];
     std::snprintf(dotted, sizeof dotted, "%u.%u.%u.%u", (address >> 24) & 0xFFu,
@@ -120,18 +101,13 @@ std::string FormatDotted(uint32_t address) {
 }
 
 long long ReadDecimal(const char* text) {
-    // The C locale's white space, whatever locale the program runs in.
-    while (*text != '\0' && std::strchr(" \t\n\v\f\r", *text) != nullptr) {
-        ++text;
-    }
+    text += std::strspn(text, " \t\n\v\f\r");  // the C locale's white space, in any locale
     const bool negative = *text == '-';
-    if (*text == '-' || *text == '+') {
-        ++text;
-    }
+    text += *text == '-' || *text == '+' ? 1 : 0;
     long long value = 0;
+    // Accumulated toward the sign, so that LLONG_MIN itself is reachable.
     for (; *text >= '0' && *text <= '9'; ++text) {
         const int digit = *text - '0';
-        // Accumulate toward the sign so that LLONG_MIN itself is reachable.
         if (negative) {
             value = value < (LLONG_MIN + digit) / 10 ? LLONG_MIN : value * 10 - digit;
         } else {
@@ -139,6 +115,12 @@ long long ReadDecimal(const char* text) {
         }
     }
     return value;
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 int FindItemIgnoringCase(const DeviceFields& fields, SettingCombo combo, const std::string& text) {

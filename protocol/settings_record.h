@@ -19,10 +19,6 @@ bool LineBeginsWith(const char* line, const char* prefix);
 // setting, or whose value selects nothing, changes nothing. User-interface thread.
 void ApplySettingReply(const char* line, DeviceFields& fields);
 
-// A dotted IPv4 address by the inet_addr rules, in host order (first number most
-// significant). Text that does not parse gives 255.255.255.255, as that address itself does.
-uint32_t ParseAddress(const char* text);
-
 // The four numbers of a host-order address joined by dots, most significant first.
 std::string FormatDotted(uint32_t address);
 
@@ -30,6 +26,10 @@ std::string FormatDotted(uint32_t address);
 // skipped, an optional sign, digits up to the first non-digit, 0 when there are none.
 // Saturates at the limits of long long instead of overflowing.
 long long ReadDecimal(const char* text);
+
+// True when `a` and `b` are equal once ASCII letters are folded to one case; other bytes
+// (UTF-8 included) must match exactly.
+bool EqualIgnoringCase(const std::string& a, const std::string& b);
 
 // The index of the first item of `combo` whose text equals `text` ignoring ASCII letter
 // case; -1 when none does.

@@ -2,32 +2,25 @@
 #include "resources/string_table.h"
 
 void ScriptOperations::OnViewScript() {
-    if (!host.PortIsOpen()) {
-        return;
-    }
     // A listing of its own: a write or erase left waiting (a silent device) ends here, so
     // that this listing fills the fields and leads to nothing else.
-    followUpPending = 0;
-    state.writeMode = 0;
-    StartListing();
+    if (host.PortIsOpen()) {
+        StartListing(0, 0);
+    }
 }
 
-void ScriptOperations::StartListing() {
+// Write Script and Erase All Script begin with a listing too; its end leads on by the flags.
+void ScriptOperations::StartListing(int eraseAll, int write) {
     host.ClearLog();
     KillTimers();
     listing.clear();
+    erasePass = 0;
+    eraseAllMode = eraseAll;
+    state.writeMode = write;
+    followUpPending = eraseAll == 1 || write == 1 ? 1 : 0;
     state.listedLineCount = 0;
     state.opState = Listing;
     Arm(TIMER_STEP);
-}
-
-void ScriptOperations::StartListingWithFollowUp(int eraseAll, int write) {
-    host.ClearLog();
-    erasePass = 0;
-    followUpPending = 1;
-    eraseAllMode = eraseAll;
-    state.writeMode = write;
-    StartListing();
 }
 
 void ScriptOperations::StartSteps(OpState stepState, int& step) {
@@ -41,23 +34,12 @@ void ScriptOperations::StartSteps(OpState stepState, int& step) {
 // Every operation sends its next line through this timer: a listing sends "!VS" itself,
 // a write or an erase arms its own step timer.
 void ScriptOperations::OnStepTimer() {
-    Kill(TIMER_STEP);
-    switch (state.opState) {
-        case Listing: {
-            CommandLine line;
-            if (FormatCommandLine(line, "!VS")) {
-                SendLine(line);
-            }
-            break;
-        }
-        case Erasing:
-            Arm(TIMER_ERASE_STEP);
-            break;
-        case Writing:
-            Arm(TIMER_WRITE_STEP);
-            break;
-        default:
-            break;
+    if (state.opState == Listing) {
+        SendLine("!VS");
+    } else if (state.opState == Erasing) {
+        Arm(TIMER_ERASE_STEP);
+    } else if (state.opState == Writing) {
+        Arm(TIMER_WRITE_STEP);
     }
 }
 
@@ -68,12 +50,16 @@ void ScriptOperations::OnListingDone() {
     followUpPending = 0;
     if (state.listedLineCount > 0) {
         // Nothing is erased unless a copy of what is stored has been kept.
-        if (BackUpListing()) {
+        std::string why;
+        if (host.KeepBackup(listing, why)) {
             StartErasePass();
+            return;
         }
+        EndOperation();
+        host.ShowMessage(TextWith(IDS_BACKUP_FAILED, why), MessageIcon::Error);
     } else if (state.writeMode != 0) {
         StartWrite();
     } else {
-        ShowMessage(IDS_NO_SCRIPT, MessageIcon::Error);
+        host.ShowMessage(host.LoadString(IDS_NO_SCRIPT), MessageIcon::Error);
     }
 }

@@ -6,13 +6,13 @@ void ScriptOperations::OnWriteScript() {
     if (!host.PortIsOpen() || !host.ExchangeFromControls()) {
         return;
     }
-    // Refuse before the listing: a write that cannot finish must not erase the device first.
+    // Refused before the listing: a write that cannot finish must not erase the device first.
     const std::string refusal = WriteRefusal();
     if (!refusal.empty()) {
         host.ShowMessage(refusal, MessageIcon::Error);
         return;
     }
-    StartListingWithFollowUp(0, 1);
+    StartListing(0, 1);
 }
 
 void ScriptOperations::StartWrite() {
@@ -30,7 +30,6 @@ void ScriptOperations::StartWrite() {
 }
 
 void ScriptOperations::OnWriteStepTimer() {
-    Kill(TIMER_WRITE_STEP);
     // Stray confirmations can finish the sequence while this timer is armed.
     if (writeStep < 0 || writeStep >= WRITE_STEP_DONE) {
         return;
@@ -43,12 +42,11 @@ void ScriptOperations::OnWriteStepTimer() {
         StopWrite(TextWith(IDS_VALUE_TOO_LONG, host.LoadString(WriteStepCaption(writeStep))));
         return;
     }
-    SendLine(line);
+    SendLine(line.Text());
 }
 
 void ScriptOperations::OnWriteReply(int confirmed) {
     if (confirmed != 1) {
-        // A repeated "!UE" or "!WS" leaves the step waiting; anything else has failed it.
         if (state.opState == Failed) {
             StopWrite(host.LoadString(IDS_RS232_ERROR));
         }
@@ -61,7 +59,7 @@ void ScriptOperations::OnWriteReply(int confirmed) {
         return;
     }
     state.writeMode = 0;
-    ShowMessage(IDS_ALL_WRITTEN, MessageIcon::Information);
+    host.ShowMessage(host.LoadString(IDS_ALL_WRITTEN), MessageIcon::Information);
 }
 
 std::string ScriptOperations::WriteRefusal() {

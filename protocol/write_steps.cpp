@@ -7,90 +7,74 @@
 
 namespace {
 
-constexpr int kFirstOptionalStep = 3;
-constexpr int kLastOptionalStep = 6;
-constexpr long long kHundredthsPerSecond = 100;
+// The drop-downs send their index, the data and stop bits shifted to the number they mean.
+struct SelectionStep {
+    const char* prefix;
+    SettingCombo combo;
+    int offset;
+};
+constexpr SelectionStep kSelections[] = {{"!WS !TP ", SettingCombo::Parity, 0},
+                                         {"!WS !TD ", SettingCombo::DataBits, 7},
+                                         {"!WS !TS ", SettingCombo::StopBits, 1},
+                                         {"!WS !FC ", SettingCombo::FlowControl, 0}};
 
+// Steps 3 to 6 only.
 bool OptionalFieldIsBlank(int step, DeviceFields& fields) {
     const TextFields& texts = fields.Texts();
+    return step == 3   ? fields.GetAddress(AddressField::SecondHost) == 0
+           : step == 4 ? texts.intervalText.empty()
+           : step == 5 ? texts.timeoutText.empty()
+                       : texts.deviceIdText.empty();
+}
+
+// The text of `step`; empty when the interval in hundredths would not fit an int.
+std::string WriteLineText(int step, DeviceFields& fields) {
+    const TextFields& texts = fields.Texts();
     switch (step) {
+        case 0:
+            return UNLOCK_LINE;
+        case 1:
+            return "!WS !PA " + FormatDotted(fields.GetAddress(AddressField::Host));
+        case 2:
+            return "!WS !PP " + texts.hostPortText;
         case 3:
-            return fields.GetAddress(AddressField::SecondHost) == 0;
-        case 4:
-            return texts.intervalText.empty();
+            return "!WS !SA " + FormatDotted(fields.GetAddress(AddressField::SecondHost));
+        case 4: {
+            const long long seconds = ReadDecimal(texts.intervalText.c_str());
+            const bool fits = seconds <= INT_MAX / 100 && seconds >= INT_MIN / 100;
+            return fits ? "!WS !SO C " + std::to_string(seconds * 100) : std::string();
+        }
         case 5:
-            return texts.timeoutText.empty();
+            return "!WS !TC " + texts.timeoutText;
         case 6:
-            return texts.deviceIdText.empty();
-        default:
-            return false;
+            return "!WS !SC " + texts.deviceIdText;
+        case 7:
+            return "!WS !TB " + fields.ItemText(SettingCombo::BaudRate,
+                                                fields.GetSelection(SettingCombo::BaudRate));
+        default: {
+            const SelectionStep& s = kSelections[step - 8];
+            return s.prefix + std::to_string(fields.GetSelection(s.combo) + s.offset);
+        }
     }
-}
-
-bool FormatInterval(DeviceFields& fields, CommandLine& line) {
-    const long long seconds = ReadDecimal(fields.Texts().intervalText.c_str());
-    if (seconds > INT_MAX / kHundredthsPerSecond || seconds < INT_MIN / kHundredthsPerSecond) {
-        return false;
-    }
-    return FormatCommandLine(line, "!WS !SO C %d",
-                             static_cast<int>(seconds * kHundredthsPerSecond));
-}
-
-bool FormatAddress(const char* format, AddressField field, DeviceFields& fields,
-                   CommandLine& line) {
-    return FormatCommandLine(line, format, FormatDotted(fields.GetAddress(field)).c_str());
-}
-
-// The drop-downs send their index, the data and stop bits shifted to the number they mean.
-bool FormatSelection(const char* format, SettingCombo combo, int offset, DeviceFields& fields,
-                     CommandLine& line) {
-    return FormatCommandLine(line, format, fields.GetSelection(combo) + offset);
 }
 
 }  // namespace
 
 int NextWriteStep(int step, DeviceFields& fields) {
     int next = step + 1;
-    while (next >= kFirstOptionalStep && next <= kLastOptionalStep &&
-           OptionalFieldIsBlank(next, fields)) {
+    while (next >= 3 && next <= 6 && OptionalFieldIsBlank(next, fields)) {
         ++next;
     }
     return next;
 }
 
 bool FormatWriteLine(int step, DeviceFields& fields, CommandLine& line) {
-    const TextFields& texts = fields.Texts();
-    switch (step) {
-        case 0:
-            return FormatCommandLine(line, "%s", UNLOCK_LINE);
-        case 1:
-            return FormatAddress("!WS !PA %s", AddressField::Host, fields, line);
-        case 2:
-            return FormatCommandLine(line, "!WS !PP %s", texts.hostPortText.c_str());
-        case 3:
-            return FormatAddress("!WS !SA %s", AddressField::SecondHost, fields, line);
-        case 4:
-            return FormatInterval(fields, line);
-        case 5:
-            return FormatCommandLine(line, "!WS !TC %s", texts.timeoutText.c_str());
-        case 6:
-            return FormatCommandLine(line, "!WS !SC %s", texts.deviceIdText.c_str());
-        case 7: {
-            const int selected = fields.GetSelection(SettingCombo::BaudRate);
-            const std::string baudRate = fields.ItemText(SettingCombo::BaudRate, selected);
-            return FormatCommandLine(line, "!WS !TB %s", baudRate.c_str());
-        }
-        case 8:
-            return FormatSelection("!WS !TP %d", SettingCombo::Parity, 0, fields, line);
-        case 9:
-            return FormatSelection("!WS !TD %d", SettingCombo::DataBits, 7, fields, line);
-        case 10:
-            return FormatSelection("!WS !TS %d", SettingCombo::StopBits, 1, fields, line);
-        case 11:
-            return FormatSelection("!WS !FC %d", SettingCombo::FlowControl, 0, fields, line);
-        default:
-            return false;
+    line = CommandLine();
+    if (step < 0 || step >= WRITE_STEP_DONE) {
+        return false;
     }
+    const std::string text = WriteLineText(step, fields);
+    return !text.empty() && FormatCommandLine(line, text);
 }
 
 int FirstUnwritableStep(DeviceFields& fields) {
@@ -104,19 +88,17 @@ int FirstUnwritableStep(DeviceFields& fields) {
 }
 
 int WriteStepCaption(int step) {
-    static constexpr int kCaptions[WRITE_STEP_DONE] = {
-        0,
-        IDS_HOST_ADDRESS,
-        IDS_HOST_PORT,
-        IDS_SECOND_HOST_ADDRESS,
-        IDS_CHECK_INTERVAL,
-        IDS_TIMEOUT,
-        IDS_DEVICE_ID,
-        IDS_BAUDRATE,
-        IDS_PARITY,
-        IDS_DATA_BITS,
-        IDS_STOP_BIT,
-        IDS_FLOW_CONTROL,
-    };
+    static constexpr int kCaptions[WRITE_STEP_DONE] = {0,
+                                                       IDS_HOST_ADDRESS,
+                                                       IDS_HOST_PORT,
+                                                       IDS_SECOND_HOST_ADDRESS,
+                                                       IDS_CHECK_INTERVAL,
+                                                       IDS_TIMEOUT,
+                                                       IDS_DEVICE_ID,
+                                                       IDS_BAUDRATE,
+                                                       IDS_PARITY,
+                                                       IDS_DATA_BITS,
+                                                       IDS_STOP_BIT,
+                                                       IDS_FLOW_CONTROL};
     return step >= 0 && step < WRITE_STEP_DONE ? kCaptions[step] : 0;
 }

@@ -1,8 +1,8 @@
 #include "sim/device_model.h"
 
+#include <algorithm>
+#include <cctype>
 #include <utility>
-
-#include "sim/setting_line.h"
 
 namespace {
 
@@ -18,11 +18,49 @@ constexpr const char* kMalformed = "!ER 03";
 constexpr const char* kWrongCode = "!ER 04";
 constexpr const char* kFaultyAnswer = "!ER 05";
 
+constexpr std::string_view kCodes = "PA PP SA SO TC SC TB TP TD TS FC";
+
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
+// "C " then an optionally signed decimal number, nothing else.
+bool IsIntervalValue(std::string_view value) {
+    if (!StartsWith(value, "C ")) {
+        return false;
+    }
+    value.remove_prefix(value.size() > 2 && (value[2] == '-' || value[2] == '+') ? 3 : 2);
+    return !value.empty() && value.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// An upper-case code of the eleven, a blank, then a value without control bytes. Values are
+// bytes: an ID may be stored in a code page of its own.
+bool IsStorableSettingLine(std::string_view line) {
+    if (line.size() < 5 || line[0] != '!' || line[3] != ' ' || line[4] == ' ') {
+        return false;
+    }
+    const size_t code = kCodes.find(line.substr(1, 2));
+    return code != std::string_view::npos && code % 3 == 0 && !HasControlBytes(line) &&
+           (line.substr(1, 2) != "SO" || IsIntervalValue(line.substr(4)));
+}
+
+// As the device lists a line in lower-case form: "!pa 10.1.0.1", "!so c 3000".
+std::string LowerCaseCode(std::string line) {
+    const bool interval = line.compare(0, 3, "!SO") == 0;
+    for (size_t i : {size_t{1}, size_t{2}, size_t{4}}) {
+        if (i < line.size() && line[0] == '!' && (i != 4 || interval)) {
+            line[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(line[i])));
+        }
+    }
+    return line;
+}
+
 }  // namespace
+
+bool HasControlBytes(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
 
 DeviceModel::DeviceModel(std::vector<std::string> storedLines, DeviceFaults faults)
     : stored(std::move(storedLines)), faults(faults), echo(faults.echoOn) {}
@@ -62,11 +100,7 @@ void DeviceModel::HandleLine(const std::string& line, std::string& out) {
     if (line == "!VS" && !wrongAnswer) {
         unlocked = false;
         if (faults.overLongLines) {
-            std::string longLine = "!LG ";
-            while (longLine.size() < kOverLongLine) {
-                longLine.push_back(static_cast<char>('0' + longLine.size() % 10));
-            }
-            Answer(longLine, out);
+            Answer("!LG " + std::string(kOverLongLine - 4, '7'), out);
         }
         for (const std::string& setting : stored) {
             Answer(faults.lowerCaseCodes ? LowerCaseCode(setting) : setting, out);
@@ -104,19 +138,18 @@ std::string DeviceModel::Execute(std::string_view line) {
         }
         return kConfirm;
     }
-    if (!IsStorableSettingLine(line.substr(4))) {
+    const std::string_view setting = line.substr(4);
+    if (!IsStorableSettingLine(setting)) {
         return kMalformed;
     }
-    Store(line.substr(4));
-    return kConfirm;
-}
-
-void DeviceModel::Store(std::string_view settingLine) {
-    for (std::string& line : stored) {
-        if (SettingKey(line) == SettingKey(settingLine)) {
-            line = settingLine;
-            return;
-        }
+    // A setting stored again replaces its line.
+    const auto same = std::find_if(stored.begin(), stored.end(), [&](const std::string& s) {
+        return s.compare(0, 4, setting.substr(0, 4)) == 0;
+    });
+    if (same != stored.end()) {
+        *same = setting;
+    } else {
+        stored.emplace_back(setting);
     }
-    stored.emplace_back(settingLine);
+    return kConfirm;
 }

@@ -4,6 +4,9 @@
 #include <string_view>
 #include <vector>
 
+// True when `text` holds a byte below 0x20 or DEL.
+[[nodiscard]] bool HasControlBytes(std::string_view text);
+
 // Fault knobs of the simulated device.
 struct DeviceFaults {
     bool silent = false;          // answers nothing at all
@@ -31,7 +34,6 @@ public:
     std::string Receive(std::string_view bytes);
 
     const std::vector<std::string>& StoredLines() const { return stored; }
-    bool EchoOn() const { return echo; }
     // Every complete command line received so far, without its CR.
     const std::vector<std::string>& CommandLog() const { return commandLog; }
     DeviceFaults& Faults() { return faults; }
@@ -42,7 +44,6 @@ private:
     void HandleLine(const std::string& line, std::string& out);
     // The answer to one command line; a refusal also ends the unlock.
     std::string Execute(std::string_view line);
-    void Store(std::string_view settingLine);
 
     std::vector<std::string> stored;
     DeviceFaults faults;

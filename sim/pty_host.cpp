@@ -46,21 +46,19 @@ bool PtyHost::Open(std::string* error) {
     }
     slavePath = name;
     ownSlave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    termios settings{};
-    if (ownSlave < 0 || tcgetattr(ownSlave, &settings) != 0) {
-        *error = slavePath + ": " + std::strerror(errno);
-        return false;
-    }
-    // Raw at once: bytes queued before the program opens the port must not be cooked.
-    cfmakeraw(&settings);
-    cfsetspeed(&settings, B115200);
     stopFd = eventfd(0, EFD_CLOEXEC);
-    if (tcsetattr(ownSlave, TCSANOW, &settings) != 0 || stopFd < 0 ||
-        fcntl(master, F_SETFL, O_NONBLOCK) != 0) {
-        *error = std::string("cannot prepare the pseudo-terminal: ") + std::strerror(errno);
-        return false;
+    termios settings{};
+    if (ownSlave >= 0 && stopFd >= 0 && tcgetattr(ownSlave, &settings) == 0) {
+        // Raw at once: bytes queued before the program opens the port must not be cooked.
+        cfmakeraw(&settings);
+        cfsetspeed(&settings, B115200);
+        if (tcsetattr(ownSlave, TCSANOW, &settings) == 0 &&
+            fcntl(master, F_SETFL, O_NONBLOCK) == 0) {
+            return true;
+        }
     }
-    return true;
+    *error = slavePath + ": " + std::strerror(errno);
+    return false;
 }
 
 bool PtyHost::Start(std::string* error) {
@@ -114,7 +112,7 @@ void PtyHost::Serve() {
             continue;
         }
         if (split) {
-            Answer(answers);
+            SendSplit(answers);
         } else {
             WriteAll(answers);
         }
@@ -123,19 +121,15 @@ void PtyHost::Serve() {
 
 // Each line leaves in two pieces: the first half, a pause, then the rest with its CR (and
 // any LF after it).
-void PtyHost::Answer(const std::string& answers) {
-    std::string_view rest = answers;
+void PtyHost::SendSplit(std::string_view rest) {
     while (!rest.empty()) {
         size_t end = std::min(rest.find('\r'), rest.size() - 1) + 1;
-        while (end < rest.size() && rest[end] == '\n') {
-            ++end;
-        }
-        const std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end);
-        if (!WriteAll(line.substr(0, end / 2)) || !Pause(kSplitPauseMs) ||
-            !WriteAll(line.substr(end / 2))) {
+        end = std::min(rest.find_first_not_of('\n', end), rest.size());
+        if (!WriteAll(rest.substr(0, end / 2)) || !Pause(kSplitPauseMs) ||
+            !WriteAll(rest.substr(end / 2, end - end / 2))) {
             return;
         }
+        rest.remove_prefix(end);
     }
 }
 

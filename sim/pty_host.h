@@ -51,7 +51,7 @@ public:
 private:
     bool Open(std::string* error);
     void Serve();
-    void Answer(const std::string& answers);
+    void SendSplit(std::string_view answers);
     bool WriteAll(std::string_view bytes);
     // Waits `milliseconds` unless the host stops first; false when it stopped.
     bool Pause(int milliseconds) const;

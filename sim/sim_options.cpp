@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "sim/demo_script.h"
-#include "sim/setting_line.h"
 
 namespace {
 
@@ -17,12 +16,10 @@ bool ParseNumber(const std::string& text, int min, int max, int* value) {
     const char* end = text.data() + text.size();
     int number = 0;
     const auto [stop, failure] = std::from_chars(text.data(), end, number);
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])) || stop != end ||
-        failure != std::errc() || number < min || number > max) {
-        return false;
-    }
-    *value = number;
-    return true;
+    const bool ok = !text.empty() && std::isdigit(static_cast<unsigned char>(text[0])) &&
+                    stop == end && failure == std::errc() && number >= min && number <= max;
+    *value = ok ? number : *value;
+    return ok;
 }
 
 constexpr std::pair<const char*, bool DeviceFaults::*> kFaultFlags[] = {
@@ -55,11 +52,24 @@ bool ApplyValue(const std::string& name, const std::string& value, SimOptions* o
         options->storedLines.push_back(value);
         return !value.empty() && !HasControlBytes(value);
     }
+    // --script: one stored line per line; '#' starts a comment, blank lines and a trailing CR
+    // are skipped.
     std::ifstream in(value);
     if (!in) {
         *error = "cannot read script " + value;
-    } else if (!ReadScript(in, &options->storedLines, error)) {
-        *error = value + ": " + *error;
+    }
+    std::string line;
+    for (int number = 1; error->empty() && std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
+            continue;
+        }
+        if (HasControlBytes(line)) {
+            *error = value + ": line " + std::to_string(number) + " holds a control character";
+        }
+        options->storedLines.push_back(line);
     }
     return error->empty();
 }
@@ -92,24 +102,6 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
             }
             return false;
         }
-    }
-    return true;
-}
-
-bool ReadScript(std::istream& in, std::vector<std::string>* lines, std::string* error) {
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
-            continue;
-        }
-        if (HasControlBytes(line)) {
-            *error = "line " + std::to_string(number) + " holds a control character";
-            return false;
-        }
-        lines->push_back(line);
     }
     return true;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <istream>
 #include <string>
 #include <vector>
 
@@ -20,11 +19,6 @@ struct SimOptions {
 // --script are read here. False with a one-line reason in `error` on any bad argument.
 [[nodiscard]] bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
                                    std::string* error);
-
-// Reads stored lines from a script: one per line, '#' starts a comment line, blank lines and
-// a trailing CR are skipped. False with the line number in `error` for a line with control bytes.
-[[nodiscard]] bool ReadScript(std::istream& in, std::vector<std::string>* lines,
-                              std::string* error);
 
 // The --help text.
 [[nodiscard]] std::string SimUsage();

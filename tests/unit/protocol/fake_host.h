@@ -1,9 +1,7 @@
 #pragma once
 
-#include <algorithm>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "protocol/line_assembler.h"
@@ -18,22 +16,21 @@
 // bytes go to an in-process device model. Answers come back through the line assembler.
 class FakeHost : public OperationHost, public DeviceFields {
 public:
-    void Attach(ScriptOperations& ops, DeviceModel& model) { operations = &ops, device = &model; }
-    // Moves the clock by `ms`, firing timers and delivering answers in time order.
-    void Advance(long long ms) {
-        const long long until = now + ms;
+    FakeHost(const std::vector<std::string>& stored, DeviceFaults faults)
+        : device(stored, faults) {}
+    // Moves the clock to `until`, firing timers and delivering answers in time order.
+    void AdvanceTo(long long until) {
         while (!due.empty() && due.begin()->first <= until) {
             now = due.begin()->first;
             const auto [timerId, bytes] = due.begin()->second;
             due.erase(due.begin());
-            if (timerId >= 0) {
-                operations->OnTimer(timerId);
-            } else {
-                assembler.Feed(bytes.data(), int(bytes.size()),
-                               [this](const char* line) { operations->HandleLine(line); });
-            }
+            timerId >= 0 ? ops.OnTimer(timerId) : Receive(bytes);
         }
         now = until;
+    }
+    void Receive(const std::string& bytes) {
+        assembler.Feed(bytes.data(), int(bytes.size()),
+                       [this](const char* l) { ops.HandleLine(l); });
     }
     // The eleven fields in the order Write Script stores them, joined by '|'.
     std::string FieldsLine() {
@@ -46,21 +43,21 @@ public:
         return out;
     }
 
+    DeviceModel device;
+    ScriptOperations ops{*this};
     long long replyDelay = 0;  // answers arrive this long after the write that caused them
-    bool lineDown = false;     // answers are lost on the way (the device still acts)
+    bool portOpen = true, lineDown = false;  // lineDown: answers are lost, the device still acts
     TextFields controls = {"1470", "", 1, "", "", ""};  // the edits as typed
     std::string echoCaption = "Echo Off";
-    bool portOpen = true;
-    std::vector<std::string> sent;  // "<ms> <line without CR>"
-    std::vector<std::string> messages;
+    // "<ms> <line without CR>"; "E text" or "I text" by the icon; log rows since the last clear.
+    std::vector<std::string> sent, messages, log;
     std::vector<std::vector<std::string>> backups;  // what KeepBackup was given
     std::string backupRefusal;                      // non-empty: KeepBackup fails with it
-
     bool PortIsOpen() const override { return portOpen; }
     int WritePort(const char* data, int length) override {
         const std::string bytes(data, size_t(length));
         sent.push_back(std::to_string(now) + " " + bytes.substr(0, bytes.find('\r')));
-        const std::string answer = device->Receive(bytes);
+        const std::string answer = device.Receive(bytes);
         if (!answer.empty() && !lineDown) {
             due.insert({now + replyDelay, {-1, answer}});
         }
@@ -68,22 +65,21 @@ public:
     }
     void SetTimer(int id, int ms) override { KillTimer(id), due.insert({now + ms, {id, ""}}); }
     void KillTimer(int id) override {
-        const auto it =
-            std::find_if(due.begin(), due.end(), [&](auto& e) { return e.second.first == id; });
-        if (it != due.end()) {
-            due.erase(it);
+        for (auto it = due.begin(); it != due.end();) {
+            it = it->second.first == id ? due.erase(it) : std::next(it);
         }
     }
-    int AddLogLine(int, const char*) override { return controls = texts, 1; }
-    void ClearLog() override {}
-    // Like the window's exchange: an ID of more than 8 characters stops it there.
+    // Like the window, a logged line puts the fields back into the controls.
+    int AddLogLine(int, const char* text) override {
+        return controls = texts, log.push_back(text), 1;
+    }
+    void ClearLog() override { log.clear(); }
+    // Like the window's exchange: an ID of more than 8 characters stops it after the port.
     bool ExchangeFromControls() override {
         texts.hostPortText = controls.hostPortText, texts.commandText = controls.commandText;
-        if (controls.deviceIdText.size() > 8) {
-            return false;
-        }
-        texts = controls;
-        return true;
+        const bool idFits = controls.deviceIdText.size() <= 8;
+        texts = idFits ? controls : texts;
+        return idFits;
     }
     DeviceFields& Fields() override { return *this; }
     void ShowMessage(const std::string& text, MessageIcon icon) override {
@@ -93,8 +89,7 @@ public:
     std::string EchoCaption() const override { return echoCaption; }
     void SetEchoCaption(const std::string& caption) override { echoCaption = caption; }
     bool KeepBackup(const std::vector<std::string>& lines, std::string& why) override {
-        backups.push_back(lines), why = backupRefusal;
-        return backupRefusal.empty();
+        return backups.push_back(lines), why = backupRefusal, backupRefusal.empty();
     }
 
     uint32_t GetAddress(AddressField field) const override { return addresses[int(field)]; }
@@ -108,8 +103,6 @@ public:
     TextFields& Texts() override { return texts; }
 
 private:
-    ScriptOperations* operations = nullptr;
-    DeviceModel* device = nullptr;
     long long now = 0;
     std::multimap<long long, std::pair<int, std::string>> due;  // timer id, or -1 and bytes
     LineAssembler assembler;
