@@ -4,7 +4,6 @@
 #include <cctype>
 #include <sstream>
 
-#include "protocol/ascii_text.h"
 #include "protocol/settings_record.h"
 #include "protocol/write_steps.h"
 
