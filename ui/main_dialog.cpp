@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QThread>
+#include <QTimerEvent>
 #include <system_error>
 
 #include "ui/about_dlg.h"
@@ -34,16 +35,6 @@ CVDMR30QuillboxDlg::CVDMR30QuillboxDlg(UiLanguage language, PortRoots roots, QWi
       operations(*this),
       appIcon(AppIcon()),
       receiveContext{serialPort, stopWorker, receiveQueue} {
-    for (int i = 0; i < kStepTimers; ++i) {
-        // Precise: a coarse timer may fire up to 5% early, which would shorten the device's
-        // pauses.
-        stepTimers[i].setSingleShot(true);
-        stepTimers[i].setTimerType(Qt::PreciseTimer);
-        connect(&stepTimers[i], &QTimer::timeout, this, [this, i] {
-            timerDue[i] = true;
-            DrainReceived();
-        });
-    }
     drainTimer.setSingleShot(true);
     connect(&drainTimer, &QTimer::timeout, this, [this] { DrainReceived(); });
     CreateControls();
@@ -165,7 +156,8 @@ void CVDMR30QuillboxDlg::SetTimer(int id, int milliseconds) {
         return;
     }
     timerDue[index] = false;
-    stepTimers[index].start(milliseconds);
+    // Precise: a coarse timer may fire up to 5% early, which would shorten the device's pauses.
+    stepTimers[index].start(milliseconds, Qt::PreciseTimer, this);
 }
 
 void CVDMR30QuillboxDlg::KillTimer(int id) {
@@ -175,6 +167,19 @@ void CVDMR30QuillboxDlg::KillTimer(int id) {
     }
     timerDue[index] = false;
     stepTimers[index].stop();
+}
+
+// The operation timers fire once, and act after the lines already received.
+void CVDMR30QuillboxDlg::timerEvent(QTimerEvent* event) {
+    for (int i = 0; i < kStepTimers; ++i) {
+        if (stepTimers[i].timerId() == event->timerId()) {
+            stepTimers[i].stop();
+            timerDue[i] = true;
+            DrainReceived();
+            return;
+        }
+    }
+    QDialog::timerEvent(event);
 }
 
 // A timer that fired while a drain ran acts once the lines received before it are handled.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBasicTimer>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QIcon>
@@ -109,6 +110,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
@@ -155,7 +157,7 @@ private:
     QIcon appIcon;
     int portCount = 0;
     uint16_t portNumbers[kPortCapacity] = {};
-    QTimer stepTimers[kStepTimers];
+    QBasicTimer stepTimers[kStepTimers];
     bool timerDue[kStepTimers] = {};  // fired, waiting for the drain that goes first
     QTimer drainTimer;
     QElapsedTimer sinceDrain;
