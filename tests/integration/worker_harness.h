@@ -61,9 +61,6 @@ public:
     bool WaitForLines(size_t count) {
         return WaitFor([&] { return lines.size() >= count; });
     }
-    bool WaitForPortLost(int count) {
-        return WaitFor([&] { return portLost >= count; });
-    }
     std::vector<std::string> Lines() const {
         std::lock_guard<std::mutex> lock(mutex);
         return lines;
@@ -72,13 +69,6 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         return lines.size();
     }
-    int PortLostCount() const {
-        std::lock_guard<std::mutex> lock(mutex);
-        return portLost;
-    }
-
-    // What the owner does when the port is lost (the real one closes it).
-    std::function<void()> onPortLost;
 
 private:
     void Drain() {
@@ -95,16 +85,9 @@ private:
             queue.TakeAll(items);
             std::lock_guard<std::mutex> ui(uiThread);
             for (const ReceivedItem& item : items) {
-                if (item.kind == ReceivedItem::Kind::PortLost && onPortLost) {
-                    onPortLost();
+                if (item.kind == ReceivedItem::Kind::Line) {
+                    Update([&] { lines.push_back(item.line); });
                 }
-                Update([&] {
-                    if (item.kind == ReceivedItem::Kind::Line) {
-                        lines.push_back(item.line);
-                    } else if (item.kind == ReceivedItem::Kind::PortLost) {
-                        ++portLost;
-                    }
-                });
             }
         }
     }
@@ -122,13 +105,12 @@ private:
 
     CSCom& port;
     std::atomic<int> stopWorker{0};
-    std::mutex uiThread;  // held while a drain or an Open/Close handler runs
+    std::mutex uiThread;       // held while a drain or an Open/Close handler runs
     mutable std::mutex mutex;  // guards everything below
     std::condition_variable changed;
     bool stopping = false;
     bool woken = false;
     std::vector<std::string> lines;
-    int portLost = 0;
     ReceiveQueue queue{[this] { Update([this] { woken = true; }); }};
     ReceiveContext context{port, stopWorker, queue};
     std::promise<int> finished;

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "protocol/receive_queue.h"
+
+namespace {
+
+std::vector<std::string> Describe(const std::vector<ReceivedItem>& items) {
+    std::vector<std::string> out;
+    for (const ReceivedItem& item : items) {
+        switch (item.kind) {
+            case ReceivedItem::Kind::Line:
+                out.push_back(item.line);
+                break;
+            case ReceivedItem::Kind::PortLost:
+                out.push_back("<lost>");
+                break;
+            case ReceivedItem::Kind::Message:
+                out.push_back("<" + item.message.text + ">");
+                break;
+            case ReceivedItem::Kind::Overflow:
+                out.push_back("<" + item.line + " not kept>");
+                break;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// The reader is woken once per batch, and takes the batch whole and in order.
+TEST(ReceiveQueue, WakesOnlyWhenEmptyAndKeepsOrder) {
+    int wakes = 0;
+    ReceiveQueue queue([&] { ++wakes; });
+    std::vector<ReceivedItem> taken;
+    queue.PushLine("a");
+    queue.PushMessage(UserMessage{"m", "", "", MessageIcon::Error});
+    queue.PushLine("b");
+    queue.PushPortLost();
+    EXPECT_EQ(wakes, 1);
+    queue.TakeAll(taken);
+    EXPECT_EQ(Describe(taken), (std::vector<std::string>{"a", "<m>", "b", "<lost>"}));
+    queue.PushLine("c");
+    EXPECT_EQ(wakes, 2);
+    queue.Clear();
+    queue.TakeAll(taken);
+    EXPECT_TRUE(taken.empty());
+}
+
+// Past the bound one marker in place counts the lines not kept; room made by the reader is
+// used again, and a later run of lost lines gets a marker of its own.
+TEST(ReceiveQueue, BoundedWithOneMarkerPerRunOfLostLines) {
+    const size_t perLine = sizeof(ReceivedItem) + 1;
+    ReceiveQueue queue([] {}, 2 * perLine);
+    std::vector<ReceivedItem> taken;
+    for (const char* line : {"a", "b", "c", "d"}) {
+        queue.PushLine(line);
+    }
+    queue.PushPortLost();
+    queue.PushLine("e");
+    queue.TakeAll(taken);
+    EXPECT_EQ(Describe(taken),
+              (std::vector<std::string>{"a", "b", "<2 not kept>", "<lost>", "<1 not kept>"}));
+    queue.PushLine("f");
+    queue.TakeAll(taken);
+    EXPECT_EQ(Describe(taken), (std::vector<std::string>{"f"}));
+}
