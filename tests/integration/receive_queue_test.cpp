@@ -52,17 +52,17 @@ TEST(ReceiveQueue, WakesOnlyWhenEmptyAndKeepsOrder) {
 // Past the bound one marker in place counts the lines not kept; room made by the reader is
 // used again, and a later run of lost lines gets a marker of its own.
 TEST(ReceiveQueue, BoundedWithOneMarkerPerRunOfLostLines) {
-    const size_t perLine = sizeof(ReceivedItem) + 1;
-    ReceiveQueue queue([] {}, 2 * perLine);
+    ReceiveQueue queue([] {}, 64);  // room for two lines of 20 bytes
+    const std::string line(19, '.');
     std::vector<ReceivedItem> taken;
-    for (const char* line : {"a", "b", "c", "d"}) {
-        queue.PushLine(line);
+    for (const char* end : {"a", "b", "c", "d"}) {
+        queue.PushLine((line + end).c_str());
     }
     queue.PushPortLost();
     queue.PushLine("e");
     queue.TakeAll(taken);
-    EXPECT_EQ(Describe(taken),
-              (std::vector<std::string>{"a", "b", "<2 not kept>", "<lost>", "<1 not kept>"}));
+    EXPECT_EQ(Describe(taken), (std::vector<std::string>{line + "a", line + "b", "<2 not kept>",
+                                                         "<lost>", "<1 not kept>"}));
     queue.PushLine("f");
     queue.TakeAll(taken);
     EXPECT_EQ(Describe(taken), (std::vector<std::string>{"f"}));
