@@ -1,10 +1,19 @@
 #include "protocol/receive_worker.h"
 
+#include <chrono>
+#include <thread>
+
 #include "link/serial_channel.h"
 #include "protocol/line_assembler.h"
 #include "protocol/receive_queue.h"
 
 namespace {
+
+// After a read that ended on a complete line the worker lets the next bytes gather this long
+// before it reads again, so that a stream of lines costs a few reads a second instead of one
+// per line. At 115200 baud that is about 230 bytes, far below what the port buffers; a line
+// begun is read on at once.
+constexpr auto kGatherTime = std::chrono::milliseconds(20);
 
 class ReceiveWorker {
 public:
@@ -12,7 +21,8 @@ public:
     int Run();
 
 private:
-    void ReadAvailable();
+    // Returns true when the bytes read ended on a complete line.
+    bool ReadAvailable();
 
     ReceiveContext& context;
     char readBuffer[LINE_BUFFER_SIZE] = {};
@@ -34,25 +44,29 @@ int ReceiveWorker::Run() {
         // bytes are waiting.
         const bool openBeforeWait = port.portOpen.load() == 1;
         port.WaitForInput();
-        if (openBeforeWait && port.portOpen.load() == 1 && context.stopWorker.load() == 0) {
-            ReadAvailable();
+        if (openBeforeWait && port.portOpen.load() == 1 && context.stopWorker.load() == 0 &&
+            ReadAvailable()) {
+            std::this_thread::sleep_for(kGatherTime);
         }
     }
     return 0;
 }
 
 // Reads until the port has nothing more (a read returns less than a full buffer).
-void ReceiveWorker::ReadAvailable() {
+bool ReceiveWorker::ReadAvailable() {
     CSCom& port = context.serialPort;
     int n = LINE_BUFFER_SIZE;
+    char last = 0;
     while (n == LINE_BUFFER_SIZE && port.portOpen.load() == 1) {
         n = port.ReadPort(readBuffer, LINE_BUFFER_SIZE);
         assembler.Feed(readBuffer, n, addLine);
+        last = n > 0 ? readBuffer[n - 1] : last;
     }
     if (n == 0 && port.LineLost() && !lostReported) {
         lostReported = true;
         context.queue.PushPortLost();
     }
+    return last == '\r' || last == '\n';
 }
 
 }  // namespace

@@ -27,14 +27,22 @@ CLogListCtrl::CLogListCtrl(QWidget* parent)
       headerModel(new QStandardItemModel(0, 2, this)),
       header(new QHeaderView(Qt::Horizontal, this)) {
     setFocusPolicy(Qt::ClickFocus);
+    // The rows paint every pixel of the viewport, so nothing behind it is painted first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
     rowHeight = fontMetrics().height() + kRowPadding;
     header->setModel(headerModel);
     header->setSectionsClickable(false);
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(header, &QHeaderView::sectionResized, this, [this] { LayOut(); });
+    connect(header, &QHeaderView::sectionResized, this, [this] {
+        LayOut();
+        viewport()->update();
+    });
     new LogContextMenu(*this);  // a child of the list: Copy, Copy All, Save As...
+    frameTimer.setSingleShot(true);
+    connect(&frameTimer, &QTimer::timeout, this, [this] { LayOut(); });
 }
 
 void CLogListCtrl::SetColumns(const QString& logHeader) {
@@ -75,25 +83,30 @@ void CLogListCtrl::SelectRow(int row) {
 }
 
 void CLogListCtrl::ScheduleLayout() {
-    if (!layoutPending) {
-        layoutPending = true;
+    if (layoutPending) {
+        return;
+    }
+    layoutPending = true;
+    const qint64 since = sinceLayout.isValid() ? sinceLayout.elapsed() : kFrameMs;
+    if (since >= kFrameMs) {
         QMetaObject::invokeMethod(
             this, [this] { LayOut(); }, Qt::QueuedConnection);
+    } else {
+        frameTimer.start(int(kFrameMs - since));
     }
 }
 
-// New rows change the scroll range; the view is repainted only when they are in view or the
-// list follows them.
+// New rows change the scroll range. Following them scrolls the view, which moves what is shown
+// and paints only the strip that comes into view; rows added within the view are painted
+// where they are; rows below it are not painted at all.
 void CLogListCtrl::LayOut() {
     layoutPending = false;
+    frameTimer.stop();
+    sinceLayout.start();
     QScrollBar* vertical = verticalScrollBar();
     const int viewHeight = viewport()->height();
     const int rows = model.rowCount();
     const long long content = static_cast<long long>(rows) * rowHeight;
-    const bool changedInView =
-        rows < laidOutRows ||
-        static_cast<long long>(laidOutRows) * rowHeight < vertical->value() + viewHeight;
-    laidOutRows = rows;
     vertical->setPageStep(viewHeight);
     vertical->setSingleStep(rowHeight);
     vertical->setRange(0, static_cast<int>(std::max(0LL, content - viewHeight)));
@@ -102,9 +115,16 @@ void CLogListCtrl::LayOut() {
     if (followNewest) {
         vertical->setValue(vertical->maximum());
     }
-    if (followNewest || changedInView) {
+    if (rows < laidOutRows) {
         viewport()->update();
+    } else if (rows > laidOutRows) {
+        const long long top = static_cast<long long>(laidOutRows) * rowHeight - vertical->value();
+        if (top < viewHeight) {
+            viewport()->update(0, static_cast<int>(std::max(0LL, top)), viewport()->width(),
+                               viewHeight);
+        }
     }
+    laidOutRows = rows;
 }
 
 int CLogListCtrl::ContentWidth() const {
@@ -125,19 +145,26 @@ void CLogListCtrl::resizeEvent(QResizeEvent* event) {
     LayOut();
 }
 
-void CLogListCtrl::scrollContentsBy(int, int) {
+void CLogListCtrl::scrollContentsBy(int dx, int dy) {
     header->setOffset(horizontalScrollBar()->value());
-    viewport()->update();
+    viewport()->scroll(dx, dy);
 }
 
 void CLogListCtrl::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QRect area = event->rect();
-    painter.fillRect(area, palette().base());
     const int offset = verticalScrollBar()->value();
     const int first = (offset + area.top()) / rowHeight;
     const int last = std::min(model.rowCount() - 1, (offset + area.bottom()) / rowHeight);
-    painter.translate(-horizontalScrollBar()->value(), 0);
+    const int left = -horizontalScrollBar()->value();
+    const int rowsRight = left + ContentWidth();
+    const int rowsBottom = (last + 1) * rowHeight - offset;
+    // Below and right of the rows: the list's empty background.
+    painter.fillRect(QRect(area.left(), rowsBottom, area.width(), area.bottom() - rowsBottom + 1),
+                     palette().base());
+    painter.fillRect(QRect(rowsRight, area.top(), area.right() - rowsRight + 1, area.height()),
+                     palette().base());
+    painter.translate(left, 0);
     for (int row = first; row <= last; ++row) {
         PaintRow(painter, row, row * rowHeight - offset);
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include "ui/log_model.h"
 
@@ -15,11 +17,15 @@ class QStandardItemModel;
 //
 // Rows added in one pass of the event loop (a drain of received lines, a burst of sent ones)
 // are laid out together once control returns to the loop: one scroll and one repaint for all
-// of them. User-interface thread only.
+// of them. While rows stream in, layouts are at least kFrameMs apart, so the list and its
+// scroll bar repaint a few times a second however fast the rows come; the first row after a
+// quiet spell shows at once. User-interface thread only.
 class CLogListCtrl : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
+    static constexpr int kFrameMs = 100;
+
     explicit CLogListCtrl(QWidget* parent = nullptr);
 
     // The two columns: a 60-pixel centred tag column headed by four blanks, and a 310-pixel
@@ -56,6 +62,8 @@ private:
     int laidOutRows = 0;
     bool layoutPending = false;
     bool followNewest = false;
+    QTimer frameTimer;  // single-shot: the next layout while rows stream
+    QElapsedTimer sinceLayout;
 
     void ScheduleLayout();
     void PlaceHeader();
