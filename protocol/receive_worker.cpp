@@ -9,10 +9,10 @@
 
 namespace {
 
-// After a read that ended on a complete line the worker lets the next bytes gather this long
-// before it reads again, so that a stream of lines costs a few reads a second instead of one
-// per line. At 115200 baud that is about 230 bytes, far below what the port buffers; a line
-// begun is read on at once.
+// While lines stream in (a line ends within this time of the one before), the worker lets the
+// next bytes gather this long before it reads again, so that a stream costs a few reads a
+// second instead of one per line. At 115200 baud that is about 230 bytes, far below what the
+// port buffers. A reply after a quiet spell, and a line begun, are read at once.
 constexpr auto kGatherTime = std::chrono::milliseconds(20);
 
 class ReceiveWorker {
@@ -21,7 +21,7 @@ public:
     int Run();
 
 private:
-    // Returns true when the bytes read ended on a complete line.
+    // Returns true when the bytes read ended on a complete line that came while lines stream.
     bool ReadAvailable();
 
     ReceiveContext& context;
@@ -31,6 +31,7 @@ private:
         context.queue.PushLine(line);
     };
     bool lostReported = false;
+    std::chrono::steady_clock::time_point lastLineEnd;
 };
 
 int ReceiveWorker::Run() {
@@ -66,7 +67,13 @@ bool ReceiveWorker::ReadAvailable() {
         lostReported = true;
         context.queue.PushPortLost();
     }
-    return last == '\r' || last == '\n';
+    if (last != '\r' && last != '\n') {
+        return false;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const bool streaming = now - lastLineEnd < kGatherTime;
+    lastLineEnd = now;
+    return streaming;
 }
 
 }  // namespace

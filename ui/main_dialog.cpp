@@ -201,14 +201,15 @@ bool CVDMR30QuillboxDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // The worker wakes the window only when the queue was empty, so there is one wake-up per
-// drain at most; while lines stream, the drains keep their pace.
+// drain at most; while lines stream, the drains keep their pace. A running operation's reply
+// is handled at once: its next step waits for it.
 void CVDMR30QuillboxDlg::OnWake() {
     if (draining) {
         drainAgain = true;
         return;
     }
     const qint64 since = sinceDrain.isValid() ? sinceDrain.elapsed() : kDrainPaceMs;
-    if (since >= kDrainPaceMs) {
+    if (since >= kDrainPaceMs || operations.State().opState != Idle) {
         DrainReceived();
     } else if (!drainTimer.isActive()) {
         drainTimer.start(int(kDrainPaceMs - since));
@@ -230,7 +231,11 @@ void CVDMR30QuillboxDlg::DrainReceived() {
         HandleReceived(item);
     }
     draining = false;
-    sinceDrain.start();
+    // Only drains that handled something set the pace: one that a timer or a button began on
+    // an empty queue must not hold back the reply to what they send.
+    if (!items.empty()) {
+        sinceDrain.start();
+    }
     ShowLoggedLines();
     if (drainAgain) {
         drainAgain = false;
