@@ -9,11 +9,13 @@
 
 namespace {
 
-// While lines stream in (a line ends within this time of the one before), the worker lets the
-// next bytes gather this long before it reads again, so that a stream costs a few reads a
-// second instead of one per line. At 115200 baud that is about 230 bytes, far below what the
-// port buffers. A reply after a quiet spell, and a line begun, are read at once.
+// While lines trickle in (a line ends within this time of the one before, in a pass that read
+// little), the worker lets the next bytes gather this long before it reads again, so that a
+// stream costs a few reads a second instead of one per line. At 115200 baud that is about 230
+// bytes, far below what the port buffers. A reply after a quiet spell, a line begun and a
+// burst that fills the reads are read on at once.
 constexpr auto kGatherTime = std::chrono::milliseconds(20);
+constexpr int kTrickleBytes = 1024;
 
 class ReceiveWorker {
 public:
@@ -21,7 +23,7 @@ public:
     int Run();
 
 private:
-    // Returns true when the bytes read ended on a complete line that came while lines stream.
+    // Returns true when the bytes read ended on a complete line that came while lines trickle.
     bool ReadAvailable();
 
     ReceiveContext& context;
@@ -57,11 +59,13 @@ int ReceiveWorker::Run() {
 bool ReceiveWorker::ReadAvailable() {
     CSCom& port = context.serialPort;
     int n = LINE_BUFFER_SIZE;
+    int total = 0;
     char last = 0;
     while (n == LINE_BUFFER_SIZE && port.portOpen.load() == 1) {
         n = port.ReadPort(readBuffer, LINE_BUFFER_SIZE);
         assembler.Feed(readBuffer, n, addLine);
         last = n > 0 ? readBuffer[n - 1] : last;
+        total += n > 0 ? n : 0;
     }
     if (n == 0 && port.LineLost() && !lostReported) {
         lostReported = true;
@@ -71,9 +75,9 @@ bool ReceiveWorker::ReadAvailable() {
         return false;
     }
     const auto now = std::chrono::steady_clock::now();
-    const bool streaming = now - lastLineEnd < kGatherTime;
+    const bool trickling = now - lastLineEnd < kGatherTime && total < kTrickleBytes;
     lastLineEnd = now;
-    return streaming;
+    return trickling;
 }
 
 }  // namespace

@@ -10,20 +10,12 @@ namespace {
 std::vector<std::string> Describe(const std::vector<ReceivedItem>& items) {
     std::vector<std::string> out;
     for (const ReceivedItem& item : items) {
-        switch (item.kind) {
-            case ReceivedItem::Kind::Line:
-                out.push_back(item.line);
-                break;
-            case ReceivedItem::Kind::PortLost:
-                out.push_back("<lost>");
-                break;
-            case ReceivedItem::Kind::Message:
-                out.push_back("<" + item.message.text + ">");
-                break;
-            case ReceivedItem::Kind::Overflow:
-                out.push_back("<" + item.line + " not kept>");
-                break;
-        }
+        // A line as it is; the others as <what they carry>.
+        const bool line = item.kind == ReceivedItem::Kind::Line;
+        const bool lost = item.kind == ReceivedItem::Kind::PortLost;
+        out.push_back(line   ? item.line
+                      : lost ? "<lost>"
+                             : "<" + item.message.text + item.line + ">");
     }
     return out;
 }
@@ -61,8 +53,8 @@ TEST(ReceiveQueue, BoundedWithOneMarkerPerRunOfLostLines) {
     queue.PushPortLost();
     queue.PushLine("e");
     queue.TakeAll(taken);
-    EXPECT_EQ(Describe(taken), (std::vector<std::string>{line + "a", line + "b", "<2 not kept>",
-                                                         "<lost>", "<1 not kept>"}));
+    EXPECT_EQ(Describe(taken),
+              (std::vector<std::string>{line + "a", line + "b", "<2>", "<lost>", "<1>"}));
     queue.PushLine("f");
     queue.TakeAll(taken);
     EXPECT_EQ(Describe(taken), (std::vector<std::string>{"f"}));

@@ -1,10 +1,16 @@
 // The message log list: rows tagged and coloured by direction, auto scroll on and off,
-// selection by mouse and keys, and clearing.
+// selection by mouse and keys, clearing, and its context menu on the main window (Copy takes
+// the row clicked, Copy All every row, Save As writes them, a failed save says so once).
+#include <QAction>
+#include <QClipboard>
+#include <QMenu>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include "main_window_fixture.h"
 #include "protocol/protocol_constants.h"
-#include "ui/log_list_ctrl.h"
+#include "ui/log_context_menu.h"
 
 class LogListTest : public QObject {
     Q_OBJECT
@@ -12,6 +18,7 @@ class LogListTest : public QObject {
 private slots:
     void rowsTaggedAndColoured();
     void autoScrollSelectionAndClear();
+    void contextMenuCopiesAndSaves();
 };
 
 void LogListTest::rowsTaggedAndColoured() {
@@ -22,17 +29,13 @@ void LogListTest::rowsTaggedAndColoured() {
     QCOMPARE(log.AddLogLine(LOG_RECV, nullptr, true), 0);
     const QAbstractItemModel& model = log.Model();
     QCOMPARE(model.rowCount(), 2);
-    const QString tags[] = {"[SEND]", "[RECV]"};
-    const QString texts[] = {"!VS", "!700"};
-    const QColor backgrounds[] = {QColor(0, 78, 152), QColor(77, 153, 0)};
+    const QString rows[] = {"[SEND] !VS #004e98", "[RECV] !700 #4d9900"};
     for (int row = 0; row < 2; ++row) {
-        QCOMPARE(model.index(row, 0).data().toString(), tags[row]);
-        QCOMPARE(model.index(row, 1).data().toString(), texts[row]);
-        for (int column = 0; column < 2; ++column) {
-            const QModelIndex cell = model.index(row, column);
-            QCOMPARE(cell.data(Qt::BackgroundRole).value<QBrush>().color(), backgrounds[row]);
-            QCOMPARE(cell.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(192, 192, 192));
-        }
+        const QModelIndex tag = model.index(row, 0);
+        QCOMPARE(tag.data().toString() + ' ' + model.index(row, 1).data().toString() + ' ' +
+                     tag.data(Qt::BackgroundRole).value<QBrush>().color().name(),
+                 rows[row]);
+        QCOMPARE(tag.data(Qt::ForegroundRole).value<QBrush>().color(), QColor(192, 192, 192));
     }
 }
 
@@ -58,8 +61,6 @@ void LogListTest::autoScrollSelectionAndClear() {
     const QPoint thirdRow(100, log.RowHeight() * 2 + log.RowHeight() / 2);
     QTest::mouseClick(log.viewport(), Qt::LeftButton, {}, thirdRow);
     QCOMPARE(log.SelectedRow(), 2);
-    QTest::keyClick(&log, Qt::Key_Up);
-    QCOMPARE(log.SelectedRow(), 1);
     QTest::keyClick(&log, Qt::Key_End);
     QCOMPARE(log.SelectedRow(), 500);
     QCOMPARE(bar->value(), bar->maximum());
@@ -68,7 +69,52 @@ void LogListTest::autoScrollSelectionAndClear() {
     QCOMPARE(log.Model().rowCount(), 0);
     QCOMPARE(log.SelectedRow(), -1);
     QTRY_COMPARE(bar->maximum(), 0);
-    log.ClearLog();
+}
+
+void LogListTest::contextMenuCopiesAndSaves() {
+    MainWindowFixture f;
+    CVDMR30QuillboxDlg& window = f.Create();
+    auto* menu = window.LogList().findChild<LogContextMenu*>();
+    QVERIFY(menu != nullptr && f.Show());
+    QStringList offered;
+    QString pick;
+    menu->runMenu = [&](QMenu& shown, const QPoint&) -> QAction* {
+        offered.clear();
+        QAction* chosen = nullptr;
+        for (QAction* action : shown.actions()) {
+            offered << (action->isEnabled() ? action->text() : "-");
+            chosen = action->text() == pick ? action : chosen;
+        }
+        return chosen;
+    };
+    QTemporaryDir folder;
+    QString path = folder.filePath(QStringLiteral("log.txt"));
+    menu->chooseFile = [&](QWidget*, const QString&) { return path; };
+    menu->runModal = f.boxes.Runner();
+    window.AddLogLine(LOG_SEND, "!VS");
+    window.AddLogLine(LOG_RECV, "!SC \xEC\x9D\xB4\xEB\xA6\x84");
+    CLogListCtrl& log = window.LogList();
+    const auto rightClick = [&](int row, const char* entry) {
+        pick = QString::fromLatin1(entry);
+        const QPoint cell(100, row * log.RowHeight() + log.RowHeight() / 2);
+        QTest::mouseClick(window.windowHandle(), Qt::RightButton, {},
+                          log.viewport()->mapTo(&window, cell));
+    };
+
+    rightClick(1, "Copy");
+    QCOMPARE(offered, (QStringList{"Copy", "Copy All", "", "Save As..."}));
+    const QString all = QString::fromUtf8("[SEND]\t!VS\n[RECV]\t!SC \xEC\x9D\xB4\xEB\xA6\x84");
+    QCOMPARE(QGuiApplication::clipboard()->text(), all.section('\n', 1));
+    rightClick(0, "Copy All");
+    QCOMPARE(QGuiApplication::clipboard()->text(), all);
+    rightClick(0, "Save As...");
+    QFile saved(path);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), (all + '\n').toUtf8());
+
+    path = folder.filePath(QStringLiteral("no such folder/log.txt"));
+    rightClick(0, "Save As...");
+    QCOMPARE(f.boxes.Texts(), QStringList(QStringLiteral("Cannot save the log to %1.").arg(path)));
 }
 
 QTEST_MAIN(LogListTest)
