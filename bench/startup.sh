@@ -3,7 +3,7 @@
 # display (Xvfb), with the disclaimer already accepted in a private configuration folder.
 # Prints the median and the range of RUNS launches (default 10), and each launch as a
 # "RESULT startup_to_window <ms> ms" line; the resolution is that of one xdotool query and a
-# 2 ms pause (a few milliseconds). The program lists the ports it finds but opens none.
+# 5 ms pause (a few milliseconds). The program lists the ports it finds but opens none.
 #   bench/startup.sh [build-folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,7 +27,7 @@ for _ in $(seq "$runs"); do
     # backlog and refuse the program's own.
     until xdotool search --onlyvisible --name 'VDM-R30 Quillbox' >/dev/null 2>&1; do
         kill -0 "$pid" 2>/dev/null || { echo "the program ended without a window" >&2; exit 1; }
-        sleep 0.002
+        sleep 0.005
     done
     end=$(date +%s%N)
     times+=($(( (end - start) / 1000000 )))

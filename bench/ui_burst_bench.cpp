@@ -1,6 +1,6 @@
 // A burst of received lines through the whole path into the log of the real window: the
 // simulated device sends N setting lines at once into its pseudo-terminal, and the channel,
-// the receive worker, the hand-off to the user-interface thread, the handling of each line
+// the receive worker, the queue drained by the user-interface thread, the handling of each line
 // and AddLogLine (auto scroll on) take them into the log. Measures the time from the first
 // byte sent to the last row logged and the heap the log holds per row, and checks that every
 // line was logged once, whole and in order. Offscreen unless QT_QPA_PLATFORM says otherwise.
@@ -65,7 +65,7 @@ int Run(int lineCount) {
     CLogListCtrl& logList = bench.Window().LogList();
     QEventLoop loop;
     Clock::time_point lastRow;
-    QObject::connect(logList.QTableView::model(), &QAbstractItemModel::rowsInserted, &loop, [&] {
+    QObject::connect(&logList.Model(), &QAbstractItemModel::rowsInserted, &loop, [&] {
         if (logList.Model().rowCount() >= lineCount) {
             lastRow = Clock::now();
             loop.quit();

@@ -2,9 +2,9 @@
 // operations log the lines they send: time and heap per row for 100,000 and 200,000 rows
 // appended through the window's AddLogLine with auto scroll on (events processed every 100
 // rows), and the time from process start to the first paint of the window. Every row is kept.
-// Received lines, which arrive in hand-off passes, are measured by ui_burst_bench. Runs offscreen
-// unless QT_QPA_PLATFORM says otherwise; discovery looks at an empty private device tree, so no
-// serial device is touched.
+// Received lines, which the window takes from the receive queue, are measured by
+// ui_burst_bench. Runs offscreen unless QT_QPA_PLATFORM says otherwise; discovery looks at an
+// empty private device tree, so no serial device is touched.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/ui_log_bench
 //

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -21,9 +22,10 @@ struct ReceivedItem {
 // reader: it appends and, when the queue was empty, calls `wake` (which must not block). The
 // reader takes everything queued in one call.
 //
-// Memory is bounded: past `byteLimit` bytes of queued lines, further lines are not stored and
-// one Kind::Overflow item (carrying how many were not stored in `line` as a decimal) stands for
-// them, so the reader can say so; nothing is dropped silently.
+// Memory is bounded: past `byteLimit` bytes of queued lines (their text and a few bytes each),
+// further lines are not stored and one Kind::Overflow item (carrying how many were not stored
+// in `line` as a decimal) stands for them, so the reader can say so; nothing is dropped
+// silently. Lines are kept compactly, so the default bound holds several hundred thousand.
 //
 // Threads: Push* on the worker, TakeAll and Clear on the reader; both under one lock.
 class ReceiveQueue {
@@ -42,13 +44,22 @@ public:
     void Clear();
 
 private:
-    void Push(ReceivedItem item, size_t bytes);
+    // One queued item: a line's length (its text follows the previous lines' in `text`), a
+    // count of lines not stored, or nothing.
+    struct Entry {
+        ReceivedItem::Kind kind;
+        uint32_t size;
+    };
+
+    // Appends under the lock; true when the queue was empty.
+    bool Append(ReceivedItem::Kind kind, uint32_t size);
+    void Wake(bool wasEmpty);
 
     const std::function<void()> wake;
     const size_t byteLimit;
     std::mutex mutex;
-    std::vector<ReceivedItem> items;
-    size_t queuedBytes = 0;
-    size_t overflowIndex = 0;  // index of the open Overflow item, or SIZE_MAX
-    unsigned long long notStored = 0;
+    std::vector<Entry> entries;
+    std::string text;
+    std::vector<UserMessage> messages;
+    size_t overflowIndex = SIZE_MAX;  // index of the open Overflow entry, or SIZE_MAX
 };

@@ -1,10 +1,21 @@
 #include "protocol/receive_worker.h"
 
+#include <chrono>
+#include <thread>
+
 #include "link/serial_channel.h"
 #include "protocol/line_assembler.h"
 #include "protocol/receive_queue.h"
 
 namespace {
+
+// While lines trickle in (a line ends within this time of the one before, in a pass that read
+// little), the worker lets the next bytes gather this long before it reads again, so that a
+// stream costs a few reads a second instead of one per line. At 115200 baud that is about 230
+// bytes, far below what the port buffers. A reply after a quiet spell, a line begun and a
+// burst that fills the reads are read on at once.
+constexpr auto kGatherTime = std::chrono::milliseconds(20);
+constexpr int kTrickleBytes = 1024;
 
 class ReceiveWorker {
 public:
@@ -12,7 +23,8 @@ public:
     int Run();
 
 private:
-    void ReadAvailable();
+    // Returns true when the bytes read ended on a complete line that came while lines trickle.
+    bool ReadAvailable();
 
     ReceiveContext& context;
     char readBuffer[LINE_BUFFER_SIZE] = {};
@@ -21,6 +33,7 @@ private:
         context.queue.PushLine(line);
     };
     bool lostReported = false;
+    std::chrono::steady_clock::time_point lastLineEnd;
 };
 
 int ReceiveWorker::Run() {
@@ -34,25 +47,37 @@ int ReceiveWorker::Run() {
         // bytes are waiting.
         const bool openBeforeWait = port.portOpen.load() == 1;
         port.WaitForInput();
-        if (openBeforeWait && port.portOpen.load() == 1 && context.stopWorker.load() == 0) {
-            ReadAvailable();
+        if (openBeforeWait && port.portOpen.load() == 1 && context.stopWorker.load() == 0 &&
+            ReadAvailable()) {
+            std::this_thread::sleep_for(kGatherTime);
         }
     }
     return 0;
 }
 
 // Reads until the port has nothing more (a read returns less than a full buffer).
-void ReceiveWorker::ReadAvailable() {
+bool ReceiveWorker::ReadAvailable() {
     CSCom& port = context.serialPort;
     int n = LINE_BUFFER_SIZE;
+    int total = 0;
+    char last = 0;
     while (n == LINE_BUFFER_SIZE && port.portOpen.load() == 1) {
         n = port.ReadPort(readBuffer, LINE_BUFFER_SIZE);
         assembler.Feed(readBuffer, n, addLine);
+        last = n > 0 ? readBuffer[n - 1] : last;
+        total += n > 0 ? n : 0;
     }
     if (n == 0 && port.LineLost() && !lostReported) {
         lostReported = true;
         context.queue.PushPortLost();
     }
+    if (last != '\r' && last != '\n') {
+        return false;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const bool trickling = now - lastLineEnd < kGatherTime && total < kTrickleBytes;
+    lastLineEnd = now;
+    return trickling;
 }
 
 }  // namespace

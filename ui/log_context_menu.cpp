@@ -1,17 +1,15 @@
 #include "ui/log_context_menu.h"
 
-#include <QAbstractItemView>
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QItemSelectionModel>
 #include <QMenu>
 #include <QSaveFile>
-#include <algorithm>
 
 #include "protocol/operation_host.h"
 #include "resources/string_table.h"
+#include "ui/log_list_ctrl.h"
 
 namespace {
 
@@ -24,7 +22,7 @@ QString Cell(const QAbstractItemModel& model, int row, int column) {
 
 }  // namespace
 
-LogContextMenu::LogContextMenu(QAbstractItemView& view) : QObject(&view), view(view) {
+LogContextMenu::LogContextMenu(CLogListCtrl& view) : QObject(&view), view(view) {
     runMenu = [](QMenu& menu, const QPoint& globalPosition) { return menu.exec(globalPosition); };
     chooseFile = [](QWidget* parent, const QString& caption) {
         return QFileDialog::getSaveFileName(parent, caption);
@@ -35,9 +33,8 @@ LogContextMenu::LogContextMenu(QAbstractItemView& view) : QObject(&view), view(v
 
 // Scroll areas report the position in their viewport's coordinates.
 void LogContextMenu::Open(const QPoint& position) {
-    const bool hasRows = view.model() != nullptr && view.model()->rowCount() > 0;
-    const bool hasSelection = hasRows && view.selectionModel() != nullptr &&
-                              !view.selectionModel()->selectedRows().isEmpty();
+    const bool hasRows = view.Model().rowCount() > 0;
+    const bool hasSelection = view.SelectedRow() >= 0;
     QMenu menu(&view);
     QAction* copy = menu.addAction(Caption(IDS_COPY));
     QAction* copyAll = menu.addAction(Caption(IDS_COPY_ALL));
@@ -61,16 +58,8 @@ void LogContextMenu::Open(const QPoint& position) {
 }
 
 void LogContextMenu::CopySelected() const {
-    if (view.selectionModel() == nullptr) {
-        return;
-    }
-    QList<int> rows;
-    for (const QModelIndex& index : view.selectionModel()->selectedRows()) {
-        rows << index.row();
-    }
-    std::sort(rows.begin(), rows.end());
-    if (!rows.isEmpty()) {
-        QGuiApplication::clipboard()->setText(RowsText(rows));
+    if (view.SelectedRow() >= 0) {
+        QGuiApplication::clipboard()->setText(RowsText({view.SelectedRow()}));
     }
 }
 
@@ -109,7 +98,7 @@ bool LogContextMenu::SaveAs() {
 }
 
 QString LogContextMenu::RowsText(const QList<int>& rows) const {
-    const QAbstractItemModel& model = *view.model();
+    const QAbstractItemModel& model = view.Model();
     QStringList lines;
     lines.reserve(rows.size());
     for (int row : rows) {
@@ -120,7 +109,7 @@ QString LogContextMenu::RowsText(const QList<int>& rows) const {
 
 QList<int> LogContextMenu::AllRows() const {
     QList<int> rows;
-    const int count = view.model() == nullptr ? 0 : view.model()->rowCount();
+    const int count = view.Model().rowCount();
     rows.reserve(count);
     for (int row = 0; row < count; ++row) {
         rows << row;

@@ -7,7 +7,7 @@
 
 #include "ui/message_box.h"
 
-class QAbstractItemView;
+class CLogListCtrl;
 class QAction;
 class QMenu;
 class QPoint;
@@ -24,7 +24,7 @@ class LogContextMenu : public QObject {
     Q_OBJECT
 
 public:
-    explicit LogContextMenu(QAbstractItemView& view);
+    explicit LogContextMenu(CLogListCtrl& view);
 
     // Runs the menu at a global position and returns the chosen entry (nullptr for none).
     // Replaceable so that tests can pick an entry; the default runs the menu for real.
@@ -42,7 +42,7 @@ public:
     bool SaveAs();
 
 private:
-    QAbstractItemView& view;
+    CLogListCtrl& view;
 
     void Open(const QPoint& position);
     QString RowsText(const QList<int>& rows) const;

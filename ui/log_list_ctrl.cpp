@@ -1,134 +1,238 @@
 #include "ui/log_list_ctrl.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStandardItemModel>
+#include <algorithm>
 
+#include "protocol/protocol_constants.h"
 #include "ui/log_context_menu.h"
-#include <QTimer>
 
 namespace {
 
 constexpr int kTagColumnWidth = 60;
 constexpr int kTextColumnWidth = 310;
 constexpr int kRowPadding = 4;
+constexpr int kTextMargin = 3;
+const QColor kGridColour(128, 128, 128);
 
 }  // namespace
 
-CLogListCtrl::CLogListCtrl(QWidget* parent) : QTableView(parent), model(this) {
-    setModel(&model);
-    setShowGrid(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(false);
-    setWordWrap(false);
-    setCornerButtonEnabled(false);
+CLogListCtrl::CLogListCtrl(QWidget* parent)
+    : QAbstractScrollArea(parent),
+      model(this),
+      headerModel(new QStandardItemModel(0, 2, this)),
+      header(new QHeaderView(Qt::Horizontal, this)) {
     setFocusPolicy(Qt::ClickFocus);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-
-    // A fixed row height spares the view from measuring rows.
-    QHeaderView* rows = verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setMinimumSectionSize(1);
-    rows->setDefaultSectionSize(fontMetrics().height() + kRowPadding);
-
-    QHeaderView* columns = horizontalHeader();
-    columns->setSectionsClickable(false);
-    columns->setStretchLastSection(false);
-    columns->setHighlightSections(false);
-
+    // The rows paint every pixel of the viewport, so nothing behind it is painted first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
+    rowHeight = fontMetrics().height() + kRowPadding;
+    header->setModel(headerModel);
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(header, &QHeaderView::sectionResized, this, [this] {
+        LayOut();
+        viewport()->update();
+    });
     new LogContextMenu(*this);  // a child of the list: Copy, Copy All, Save As...
-
     frameTimer.setSingleShot(true);
-    frameTimer.setInterval(kFrameMs);
-    connect(&frameTimer, &QTimer::timeout, this, [this] { EndFrame(); });
-    bottom = verticalScrollBar()->maximum();
-    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this,
-            [this](int, int maximum) { KeepNewestInView(maximum); });
+    connect(&frameTimer, &QTimer::timeout, this, [this] { LayOut(); });
 }
 
 void CLogListCtrl::SetColumns(const QString& logHeader) {
     model.SetLogHeader(logHeader);
-    setColumnWidth(0, kTagColumnWidth);
-    setColumnWidth(1, kTextColumnWidth);
+    for (int column = 0; column < 2; ++column) {
+        auto* item =
+            new QStandardItem(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        item->setTextAlignment(column == 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        headerModel->setHorizontalHeaderItem(column, item);
+    }
+    header->resizeSection(0, kTagColumnWidth);
+    header->resizeSection(1, kTextColumnWidth);
+    PlaceHeader();
 }
 
 int CLogListCtrl::AddLogLine(int direction, const char* text, bool autoScroll) {
     if (text == nullptr || *text == '\0') {
         return 0;
     }
-    HoldRepaint();
     model.Append(direction, text);
     followNewest = autoScroll;
-    // Scrolling lays the view out again: once for all the rows of a pass is enough, as no
-    // paint can come between them.
-    if (autoScroll && !scrollPending) {
-        scrollPending = true;
-        QTimer::singleShot(0, this, [this] { ScrollToNewest(); });
-    }
+    ScheduleLayout();
     return 1;
 }
 
 void CLogListCtrl::ClearLog() {
-    HoldRepaint();
     model.Clear();
+    selectedRow = -1;
+    ScheduleLayout();
 }
 
-// Repainting shows whole frames: the rows, the scroll position and the scroll bar as they
-// stand at the frame's end, whatever happened to them during it. New rows change only the
-// rows' area and the vertical scroll bar; the headers and the horizontal bar stay as they are.
-void CLogListCtrl::HoldRepaint() {
-    if (frameTimer.isActive()) {
+void CLogListCtrl::SelectRow(int row) {
+    if (row < -1 || row >= model.rowCount() || row == selectedRow) {
         return;
     }
-    viewport()->setUpdatesEnabled(false);
-    verticalScrollBar()->setUpdatesEnabled(false);
-    frameTimer.start();
+    selectedRow = row;
+    viewport()->update();
 }
 
-void CLogListCtrl::EndFrame() {
-    // A modal box that a pass opens lets frames end before the pass does.
-    ScrollToNewest();
-    if (pointerCheckPending) {
-        pointerCheckPending = false;
-        QTableView::verticalScrollbarValueChanged(verticalScrollBar()->value());
-    }
-    viewport()->setUpdatesEnabled(true);  // each repaints itself whole
-    verticalScrollBar()->setUpdatesEnabled(true);
-}
-
-// The first rows that overflow the view bring in the scroll bars after the view was scrolled,
-// and the horizontal one takes height from it: a view left at the bottom for the newest row
-// moves with the bottom, so that the row stays whole. A view the operator scrolled away
-// stays where it is.
-void CLogListCtrl::KeepNewestInView(int maximum) {
-    QScrollBar* bar = verticalScrollBar();
-    if (followNewest && bar->value() == bottom) {
-        bar->setValue(maximum);
-    }
-    bottom = maximum;
-}
-
-// After a scroll the view finds the row under the pointer again, asking the windowing system
-// where the pointer is: a round trip for every new row of a burst. Within a frame nothing is
-// painted, so once before the frame's repaint is enough.
-void CLogListCtrl::verticalScrollbarValueChanged(int value) {
-    if (frameTimer.isActive()) {
-        pointerCheckPending = true;
+void CLogListCtrl::ScheduleLayout() {
+    if (layoutPending) {
         return;
     }
-    QTableView::verticalScrollbarValueChanged(value);
+    layoutPending = true;
+    const qint64 since = sinceLayout.isValid() ? sinceLayout.elapsed() : kFrameMs;
+    if (since >= kFrameMs) {
+        QMetaObject::invokeMethod(
+            this, [this] { LayOut(); }, Qt::QueuedConnection);
+    } else {
+        frameTimer.start(int(kFrameMs - since));
+    }
 }
 
-// The newest row is the last one; at the bottom of the scroll range it is whole. The range
-// follows the rows once the view has laid itself out, which it does only once here (unlike
-// scrollToBottom, which lays out twice).
-void CLogListCtrl::ScrollToNewest() {
-    if (scrollPending) {
-        scrollPending = false;
-        executeDelayedItemsLayout();
-        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+// New rows change the scroll range. Following them scrolls the view, which moves what is shown
+// and paints only the strip that comes into view; rows added within the view are painted
+// where they are; rows below it are not painted at all.
+void CLogListCtrl::LayOut() {
+    layoutPending = false;
+    frameTimer.stop();
+    sinceLayout.start();
+    QScrollBar* vertical = verticalScrollBar();
+    const int viewHeight = viewport()->height();
+    const int rows = model.rowCount();
+    const long long content = static_cast<long long>(rows) * rowHeight;
+    vertical->setPageStep(viewHeight);
+    vertical->setSingleStep(rowHeight);
+    vertical->setRange(0, static_cast<int>(std::max(0LL, content - viewHeight)));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+    horizontalScrollBar()->setRange(0, std::max(0, ContentWidth() - viewport()->width()));
+    if (followNewest) {
+        vertical->setValue(vertical->maximum());
+    }
+    if (rows < laidOutRows) {
+        viewport()->update();
+    } else if (rows > laidOutRows) {
+        const long long top = static_cast<long long>(laidOutRows) * rowHeight - vertical->value();
+        if (top < viewHeight) {
+            viewport()->update(0, static_cast<int>(std::max(0LL, top)), viewport()->width(),
+                               viewHeight);
+        }
+    }
+    laidOutRows = rows;
+}
+
+int CLogListCtrl::ContentWidth() const {
+    return header->length();
+}
+
+void CLogListCtrl::PlaceHeader() {
+    const int height = header->sizeHint().height();
+    setViewportMargins(0, height, 0, 0);
+    const QRect area = viewport()->geometry();
+    header->setGeometry(area.left(), area.top() - height, area.width(), height);
+    header->setOffset(horizontalScrollBar()->value());
+}
+
+void CLogListCtrl::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    PlaceHeader();
+    LayOut();
+}
+
+void CLogListCtrl::scrollContentsBy(int dx, int dy) {
+    header->setOffset(horizontalScrollBar()->value());
+    viewport()->scroll(dx, dy);
+}
+
+void CLogListCtrl::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QRect area = event->rect();
+    const int offset = verticalScrollBar()->value();
+    const int first = (offset + area.top()) / rowHeight;
+    const int last = std::min(model.rowCount() - 1, (offset + area.bottom()) / rowHeight);
+    const int left = -horizontalScrollBar()->value();
+    const int rowsRight = left + ContentWidth();
+    const int rowsBottom = (last + 1) * rowHeight - offset;
+    // Below and right of the rows: the list's empty background.
+    painter.fillRect(QRect(area.left(), rowsBottom, area.width(), area.bottom() - rowsBottom + 1),
+                     palette().base());
+    painter.fillRect(QRect(rowsRight, area.top(), area.right() - rowsRight + 1, area.height()),
+                     palette().base());
+    painter.translate(left, 0);
+    for (int row = first; row <= last; ++row) {
+        PaintRow(painter, row, row * rowHeight - offset);
+    }
+}
+
+void CLogListCtrl::PaintRow(QPainter& painter, int row, int top) const {
+    const bool sent = model.Direction(row) == LOG_SEND;
+    const bool selected = row == selectedRow;
+    const QColor background =
+        selected ? palette().highlight().color() : LogModel::Background(model.Direction(row));
+    painter.setPen(selected ? palette().highlightedText().color() : LogModel::Foreground());
+    const std::string_view text = model.Text(row);
+    const QString cells[2] = {sent ? QStringLiteral("[SEND]") : QStringLiteral("[RECV]"),
+                              QString::fromUtf8(text.data(), qsizetype(text.size()))};
+    int left = 0;
+    for (int column = 0; column < 2; ++column) {
+        const QRect cell(left, top, header->sectionSize(column), rowHeight);
+        painter.fillRect(cell, background);
+        const QRect inner = cell.adjusted(kTextMargin, 0, -kTextMargin, 0);
+        painter.drawText(inner, column == 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter,
+                         cells[column]);
+        painter.save();
+        painter.setPen(kGridColour);
+        painter.drawLine(cell.topRight(), cell.bottomRight());
+        painter.drawLine(cell.bottomLeft(), cell.bottomRight());
+        painter.restore();
+        left = cell.right() + 1;
+    }
+}
+
+void CLogListCtrl::mousePressEvent(QMouseEvent* event) {
+    const int y = static_cast<int>(event->position().y()) + verticalScrollBar()->value();
+    const int row = y / rowHeight;
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        SelectRow(row < model.rowCount() ? row : -1);
+    }
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void CLogListCtrl::keyPressEvent(QKeyEvent* event) {
+    const int rows = model.rowCount();
+    int row = selectedRow;
+    switch (event->key()) {
+        case Qt::Key_Up:
+            row = std::max(0, row - 1);
+            break;
+        case Qt::Key_Down:
+            row = std::min(rows - 1, row + 1);
+            break;
+        case Qt::Key_Home:
+            row = 0;
+            break;
+        case Qt::Key_End:
+            row = rows - 1;
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+    }
+    if (rows == 0) {
+        return;
+    }
+    SelectRow(row);
+    const int top = row * rowHeight;
+    QScrollBar* vertical = verticalScrollBar();
+    if (top < vertical->value()) {
+        vertical->setValue(top);
+    } else if (top + rowHeight > vertical->value() + viewport()->height()) {
+        vertical->setValue(top + rowHeight - viewport()->height());
     }
 }

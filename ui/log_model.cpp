@@ -38,9 +38,9 @@ QVariant LogModel::data(const QModelIndex& index, int role) const {
                 return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
             }
         case Qt::ForegroundRole:
-            return QBrush(kTextColour);
+            return QBrush(Foreground());
         case Qt::BackgroundRole:
-            return QBrush(sent ? kSentBackground : kReceivedBackground);
+            return QBrush(Background(Direction(index.row())));
         case Qt::TextAlignmentRole:
             return index.column() == 0 ? QVariant(Qt::AlignCenter)
                                        : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
@@ -88,6 +88,14 @@ void LogModel::Clear() {
 void LogModel::SetLogHeader(const QString& header) {
     logHeader = header;
     emit headerDataChanged(Qt::Horizontal, 1, 1);
+}
+
+QColor LogModel::Foreground() {
+    return kTextColour;
+}
+
+QColor LogModel::Background(int direction) {
+    return direction == LOG_SEND ? kSentBackground : kReceivedBackground;
 }
 
 int LogModel::Direction(int row) const {

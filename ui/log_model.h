@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +31,9 @@ public:
     void SetLogHeader(const QString& header);
 
     int Direction(int row) const;
+    // The colours of a row: light text on green (received) or blue (sent).
+    static QColor Foreground();
+    static QColor Background(int direction);
     std::string_view Text(int row) const;
 
 private:

@@ -28,14 +28,18 @@ CVDMR30QuillboxDlg::CVDMR30QuillboxDlg(UiLanguage language, PortRoots roots, QWi
       roots(std::move(roots)),
       portMap(this->roots),
       receiveQueue([this] {
-          QMetaObject::invokeMethod(this, [this] { DrainReceived(); }, Qt::QueuedConnection);
+          QMetaObject::invokeMethod(
+              this, [this] { OnWake(); }, Qt::QueuedConnection);
       }),
-      serialPort(portMap, *this),
+      serialPort(portMap, channelMessages),
       operations(*this),
       appIcon(AppIcon()),
       receiveContext{serialPort, stopWorker, receiveQueue} {
+    drainTimer.setSingleShot(true);
+    connect(&drainTimer, &QTimer::timeout, this, [this] { DrainReceived(); });
     CreateControls();
     OnInitDialog();
+    StartWorker();
 }
 
 CVDMR30QuillboxDlg::~CVDMR30QuillboxDlg() {
@@ -56,16 +60,23 @@ void CVDMR30QuillboxDlg::OnInitDialog() {
     dataBitsCombo->setCurrentIndex(1);
     stopBitsCombo->setCurrentIndex(0);
     flowControlCombo->setCurrentIndex(0);
-    StartWorker();
     RefreshPortList();
     exchangeData(Exchange::ToControls);
+    DrainFirstOnButtons();
     ConnectControls();
+}
+
+// Connected before the buttons' own handlers, so it runs first on every click.
+void CVDMR30QuillboxDlg::DrainFirstOnButtons() {
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        connect(button, &QPushButton::clicked, this, [this] { DrainReceived(); });
+    }
 }
 
 void CVDMR30QuillboxDlg::StartWorker() {
     stopWorker = 0;
     try {
-        worker = std::thread([this] { ReceiveThreadProc(&receiveContext); });
+        worker.thread = std::thread([this] { ReceiveThreadProc(&receiveContext); });
     } catch (const std::system_error&) {
         // Without a worker the window still runs; it just never receives anything.
         stopWorker = 1;
@@ -75,8 +86,8 @@ void CVDMR30QuillboxDlg::StartWorker() {
 void CVDMR30QuillboxDlg::StopWorker() {
     stopWorker = 1;
     serialPort.Wake();
-    if (worker.joinable()) {
-        worker.join();
+    if (worker.thread.joinable()) {
+        worker.thread.join();
     }
 }
 
@@ -120,7 +131,6 @@ void CVDMR30QuillboxDlg::confirmExit() {
         return;
     }
     operations.EndOperation();
-    KillAllTimers();
     stopWorker = 1;
     serialPort.Wake();
     if (serialPort.portOpen.load() == 1) {
@@ -141,39 +151,45 @@ void CVDMR30QuillboxDlg::OnAbout() {
 }
 
 void CVDMR30QuillboxDlg::SetTimer(int id, int milliseconds) {
-    KillTimer(id);
-    // Precise: a coarse timer may fire up to 5% early, which would shorten the device's pauses.
-    const int qtId = startTimer(milliseconds, Qt::PreciseTimer);
-    if (qtId != 0) {
-        armedTimers[id] = qtId;
+    const int index = id - TIMER_STEP;
+    if (index < 0 || index >= kStepTimers) {
+        return;
     }
+    timerDue[index] = false;
+    // Precise: a coarse timer may fire up to 5% early, which would shorten the device's pauses.
+    stepTimers[index].start(milliseconds, Qt::PreciseTimer, this);
 }
 
 void CVDMR30QuillboxDlg::KillTimer(int id) {
-    const auto armed = armedTimers.find(id);
-    if (armed != armedTimers.end()) {
-        killTimer(armed->second);
-        armedTimers.erase(armed);
+    const int index = id - TIMER_STEP;
+    if (index < 0 || index >= kStepTimers) {
+        return;
     }
+    timerDue[index] = false;
+    stepTimers[index].stop();
 }
 
-void CVDMR30QuillboxDlg::KillAllTimers() {
-    while (!armedTimers.empty()) {
-        KillTimer(armedTimers.begin()->first);
-    }
-}
-
+// The operation timers fire once, and act after the lines already received.
 void CVDMR30QuillboxDlg::timerEvent(QTimerEvent* event) {
-    for (const auto& [id, qtId] : armedTimers) {
-        if (qtId == event->timerId()) {
-            // The operation timers fire once, whether or not the operation kills them.
-            const int fired = id;
-            KillTimer(fired);
-            operations.OnTimer(fired);
+    for (int i = 0; i < kStepTimers; ++i) {
+        if (stepTimers[i].timerId() == event->timerId()) {
+            stepTimers[i].stop();
+            timerDue[i] = true;
+            DrainReceived();
             return;
         }
     }
     QDialog::timerEvent(event);
+}
+
+// A timer that fired while a drain ran acts once the lines received before it are handled.
+void CVDMR30QuillboxDlg::RunDueTimers() {
+    for (int i = 0; i < kStepTimers && !draining; ++i) {
+        if (timerDue[i]) {
+            timerDue[i] = false;
+            operations.OnTimer(TIMER_STEP + i);
+        }
+    }
 }
 
 bool CVDMR30QuillboxDlg::eventFilter(QObject* watched, QEvent* event) {
@@ -184,27 +200,91 @@ bool CVDMR30QuillboxDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void CVDMR30QuillboxDlg::DrainReceived() {
-    receiveQueue.TakeAll(drained);
-    for (const ReceivedItem& item : drained) {
-        switch (item.kind) {
-            case ReceivedItem::Kind::Line: operations.HandleLine(item.line.c_str()); break;
-            case ReceivedItem::Kind::PortLost: OnClosePort(); break;
-            case ReceivedItem::Kind::Message: PresentMessage(item.message); break;
-            case ReceivedItem::Kind::Overflow: break;
-        }
+// The worker wakes the window only when the queue was empty, so there is one wake-up per
+// drain at most; while lines stream, the drains keep their pace. A running operation's reply
+// is handled at once: its next step waits for it.
+void CVDMR30QuillboxDlg::OnWake() {
+    if (draining) {
+        drainAgain = true;
+        return;
+    }
+    const qint64 since = sinceDrain.isValid() ? sinceDrain.elapsed() : kDrainPaceMs;
+    if (since >= kDrainPaceMs || operations.State().opState != Idle) {
+        DrainReceived();
+    } else if (!drainTimer.isActive()) {
+        drainTimer.start(int(kDrainPaceMs - since));
     }
 }
 
-void CVDMR30QuillboxDlg::ShowMessage(const UserMessage& message) {
-    if (QThread::currentThread() == thread()) {
-        PresentMessage(message);
+void CVDMR30QuillboxDlg::DrainReceived() {
+    if (draining) {
+        drainAgain = true;
         return;
     }
-    receiveQueue.PushMessage(message);
+    draining = true;
+    drainAgain = false;
+    drainTimer.stop();
+    // A local list: a box opened by one item lets the event loop run meanwhile.
+    std::vector<ReceivedItem> items;
+    receiveQueue.TakeAll(items);
+    for (const ReceivedItem& item : items) {
+        HandleReceived(item);
+    }
+    draining = false;
+    // Only drains that handled something set the pace: one that a timer or a button began on
+    // an empty queue must not hold back the reply to what they send.
+    if (!items.empty()) {
+        sinceDrain.start();
+    }
+    ShowLoggedLines();
+    if (drainAgain) {
+        drainAgain = false;
+        OnWake();
+    }
+    RunDueTimers();
+}
+
+void CVDMR30QuillboxDlg::HandleReceived(const ReceivedItem& item) {
+    switch (item.kind) {
+        case ReceivedItem::Kind::Line:
+            operations.HandleLine(item.line.c_str());
+            break;
+        case ReceivedItem::Kind::PortLost:
+            // The lines before the loss have been handled; nothing after it belongs to the port.
+            if (serialPort.portOpen.load() == 1) {
+                OnClosePort();
+            }
+            break;
+        case ReceivedItem::Kind::Message:
+            PresentMessage(item.message);
+            break;
+        case ReceivedItem::Kind::Overflow:
+            AddLogLine(LOG_RECV, ("(" + item.line +
+                                  " lines not kept: received faster than the "
+                                  "window could show them)")
+                                     .c_str());
+            break;
+    }
+}
+
+// The fields that the handled lines filled go to the controls once for the whole drain.
+void CVDMR30QuillboxDlg::ShowLoggedLines() {
+    if (exchangePending) {
+        exchangePending = false;
+        exchangeData(Exchange::ToControls);
+    }
+}
+
+void CVDMR30QuillboxDlg::ChannelMessages::ShowMessage(const UserMessage& message) {
+    if (QThread::currentThread() == dialog.thread()) {
+        dialog.PresentMessage(message);
+        return;
+    }
+    dialog.receiveQueue.PushMessage(message);
 }
 
 void CVDMR30QuillboxDlg::PresentMessage(const UserMessage& message) {
+    ShowLoggedLines();
     BoxContent box;
     box.caption = message.caption.empty() ? QCoreApplication::applicationName()
                                           : QString::fromStdString(message.caption);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QBasicTimer>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QString>
+#include <QTimer>
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <thread>
 
@@ -29,24 +31,22 @@ class QPushButton;
 
 // The main window: the COM port row, the device's settings, the message log and the operation
 // buttons. It owns the serial channel, the script operations and the receive worker, which it
-// starts when it is built and joins when it is destroyed.
+// starts last when it is built and joins when it is destroyed.
 //
 // Every control carries its template id as its object name ("ctl1000" ... "ctl1037"); the
 // labels and group boxes without an id are not named.
 //
-// Threads: everything here runs on the user-interface thread, except the receive worker's
-// calls, which arrive through the hand-off (ReceiveOwner, and MessageSink from the channel).
-class CVDMR30QuillboxDlg : public QDialog,
-                           public OperationHost,
-                           public DeviceFields,
-                           public MessageSink {
+// Threads: everything here runs on the user-interface thread. The receive worker only appends
+// to the receive queue (lines, a lost port, the channel's messages); the window drains it.
+class CVDMR30QuillboxDlg : public QDialog, public OperationHost, public DeviceFields {
     Q_OBJECT
 
 public:
     // `roots` tells discovery and the channel where devices are; tests pass fake trees.
     explicit CVDMR30QuillboxDlg(UiLanguage language = DetectUiLanguage(),
                                 PortRoots roots = PortRoots(), QWidget* parent = nullptr);
-    // Stops and joins the receive worker (setting stopWorker first if the exit did not).
+    // Stops and joins the receive worker (setting stopWorker first if the exit did not); what
+    // the queue still holds is dropped.
     ~CVDMR30QuillboxDlg() override;
     CVDMR30QuillboxDlg(const CVDMR30QuillboxDlg&) = delete;
     CVDMR30QuillboxDlg& operator=(const CVDMR30QuillboxDlg&) = delete;
@@ -97,8 +97,12 @@ public:
     std::string ItemText(SettingCombo combo, int index) const override;
     TextFields& Texts() override;
 
-    // MessageSink: on the user-interface thread shown at once; from the worker, queued.
-    void ShowMessage(const UserMessage& message) override;
+    // Handles everything the worker has queued, in order of arrival: each line through the
+    // operations, then one exchange to the controls and one layout of the log for all of them.
+    // Runs on each wake-up (paced), and first thing in every timer and button handler so that
+    // nothing acts before a reply already received. While a box that the handling of a line
+    // opened is open, it handles nothing more: the lines wait in the queue.
+    void DrainReceived();
 
     CSCom& SerialPort() { return serialPort; }
     CLogListCtrl& LogList() { return *logList; }
@@ -117,12 +121,35 @@ public slots:
 private:
     static constexpr int kPortCapacity = 30;
 
+    static constexpr int kStepTimers = 3;  // TIMER_STEP, TIMER_WRITE_STEP, TIMER_ERASE_STEP
+    // While lines stream, drains are at least this far apart; the first line after a quiet
+    // spell is handled at once.
+    static constexpr int kDrainPaceMs = 25;
+
+    // The channel's messages: shown at once on the user-interface thread, queued in order with
+    // the lines when the worker raises them.
+    class ChannelMessages : public MessageSink {
+    public:
+        explicit ChannelMessages(CVDMR30QuillboxDlg& dialog) : dialog(dialog) {}
+        void ShowMessage(const UserMessage& message) override;
+
+    private:
+        CVDMR30QuillboxDlg& dialog;
+    };
+
+    // Stops and joins the worker on every way out, a constructor that throws included.
+    struct WorkerThread {
+        CVDMR30QuillboxDlg& dialog;
+        std::thread thread;
+        ~WorkerThread() { dialog.StopWorker(); }
+    };
+
     UiLanguage language;
     PortRoots roots;
     ComPortMap portMap;
     std::atomic<int> stopWorker{1};
     ReceiveQueue receiveQueue;
-    std::vector<ReceivedItem> drained;
+    ChannelMessages channelMessages{*this};
     CSCom serialPort;
     ScriptOperations operations;
     TextFields fields;
@@ -130,9 +157,15 @@ private:
     QIcon appIcon;
     int portCount = 0;
     uint16_t portNumbers[kPortCapacity] = {};
-    std::map<int, int> armedTimers;  // operation timer id -> Qt timer id
+    QBasicTimer stepTimers[kStepTimers];
+    bool timerDue[kStepTimers] = {};  // fired, waiting for the drain that goes first
+    QTimer drainTimer;
+    QElapsedTimer sinceDrain;
+    bool draining = false;
+    bool drainAgain = false;       // a wake-up came while a box held the drain
+    bool exchangePending = false;  // lines were logged; the controls show them at the drain's end
     ReceiveContext receiveContext;
-    std::thread worker;
+    WorkerThread worker{*this, {}};
 
     // Controls, created in tab order by CreateControls.
     QComboBox* comPortCombo = nullptr;
@@ -172,13 +205,15 @@ private:
     void StartWorker();
     void StopWorker();
     void OnAbout();
-    void KillAllTimers();
+    void DrainFirstOnButtons();
+    void OnWake();
+    void HandleReceived(const ReceivedItem& item);
+    void ShowLoggedLines();
+    void RunDueTimers();
     QString Text(int id) const;
     QComboBox* Combo(SettingCombo combo) const;
     IpAddressEdit* AddressCtrl(AddressField field) const;
     void PresentMessage(const UserMessage& message);
-    // Handles everything the worker has queued, in order.
-    void DrainReceived();
 
     // script_file_actions.cpp: Open Script (Ctrl+O) and Save Script As (Ctrl+S), offered also
     // by the context menu of the settings area. File dialogs run through runModal.

@@ -18,8 +18,12 @@ int CVDMR30QuillboxDlg::AddLogLine(int direction, const char* text) {
     if (logList->AddLogLine(direction, text, fields.autoScroll != 0) == 0) {
         return 0;
     }
-    // Shows the values that a listing has stored in the fields.
-    exchangeData(Exchange::ToControls);
+    // Shows the values that a listing has stored in the fields: once per drain for received
+    // lines, at once for the lines an operation sends.
+    exchangePending = true;
+    if (!draining) {
+        ShowLoggedLines();
+    }
     return 1;
 }
 
@@ -28,6 +32,7 @@ void CVDMR30QuillboxDlg::ClearLog() {
 }
 
 void CVDMR30QuillboxDlg::ShowMessage(const std::string& text, MessageIcon icon) {
+    ShowLoggedLines();
     BoxContent box;
     box.caption = windowTitle;
     box.text = QString::fromStdString(text);

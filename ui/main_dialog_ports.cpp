@@ -79,9 +79,13 @@ void CVDMR30QuillboxDlg::OnOpenPort() {
     updateControlStates();
 }
 
+// Whatever operation runs ends with the port, and lines still queued for it are dropped: they
+// belong to no operation any more.
 void CVDMR30QuillboxDlg::OnClosePort() {
+    operations.EndOperation();
     // Cleared first, so that the receive worker starts no further read.
     serialPort.portOpen = 0;
     serialPort.ClosePort();
+    receiveQueue.Clear();
     updateControlStates();
 }

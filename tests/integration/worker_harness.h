@@ -1,12 +1,7 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
-#include <functional>
-#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,123 +11,77 @@
 #include "protocol/receive_queue.h"
 #include "protocol/receive_worker.h"
 
-// The receive worker on its own thread over a channel, with a drain thread standing in for the
-// window: it takes what the worker queued and records it. The destructor stops both.
+// The receive worker on its own thread over a channel. The queue's wake-up stands in for the
+// window: it takes what the worker queued, on the worker's thread, and records the lines.
+// The destructor stops the worker.
 class WorkerHarness {
 public:
-    using Timeout = std::chrono::milliseconds;
-    static constexpr Timeout kWait = std::chrono::seconds(10);
-
     explicit WorkerHarness(CSCom& port)
-        : port(port),
-          worker([this] { finished.set_value(ReceiveThreadProc(&context)); }),
-          drainer([this] { Drain(); }) {}
+        : port(port), worker([this] { result = ReceiveThreadProc(&context); }) {}
     ~WorkerHarness() { Stop(); }
     WorkerHarness(const WorkerHarness&) = delete;
     WorkerHarness& operator=(const WorkerHarness&) = delete;
 
-    // Sets stopWorker and wakes the worker; true when it returned 0.
+    // Sets stopWorker, wakes the worker and joins it (a worker that does not end hangs here);
+    // true when it returned 0.
     bool Stop() {
-        if (!worker.joinable()) {
-            return true;
-        }
         stopWorker.store(1);
         port.Wake();
-        const bool ended = result.wait_for(kWait) == std::future_status::ready;
-        EXPECT_TRUE(ended) << "the receive worker did not end";
-        worker.join();
-        Update([this] { stopping = true; });
-        drainer.join();
-        return ended && result.get() == 0;
+        if (worker.joinable()) {
+            worker.join();
+        }
+        return result.load() == 0;
     }
     // The Open handler at the fixed settings; OpenPort's result.
-    int OpenLikeOwner(uint16_t portNumber) {
-        std::lock_guard<std::mutex> ui(uiThread);
-        return port.OpenPort(portNumber, SerialSettings{});
-    }
+    int OpenLikeOwner(uint16_t portNumber) { return port.OpenPort(portNumber, SerialSettings{}); }
     // The Close handler: flag first, then the channel.
     void CloseLikeOwner() {
-        std::lock_guard<std::mutex> ui(uiThread);
         port.portOpen.store(0);
         port.ClosePort();
     }
-
-    // True once the condition holds over what was recorded; false after ten seconds.
+    // True once `count` lines were recorded; false after ten seconds.
     bool WaitForLines(size_t count) {
-        return WaitFor([&] { return lines.size() >= count; });
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(10),
+                                [&] { return lines.size() >= count; });
     }
+    // True once the worker reported the port lost `count` times; false after ten seconds.
     bool WaitForPortLost(int count) {
-        return WaitFor([&] { return portLost >= count; });
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return lost >= count; });
+    }
+    int PortLostCount() const {
+        std::lock_guard<std::mutex> lock(mutex);
+        return lost;
     }
     std::vector<std::string> Lines() const {
         std::lock_guard<std::mutex> lock(mutex);
         return lines;
     }
-    size_t LineCount() const {
-        std::lock_guard<std::mutex> lock(mutex);
-        return lines.size();
-    }
-    int PortLostCount() const {
-        std::lock_guard<std::mutex> lock(mutex);
-        return portLost;
-    }
-
-    // What the owner does when the port is lost (the real one closes it).
-    std::function<void()> onPortLost;
+    size_t LineCount() const { return Lines().size(); }
 
 private:
-    void Drain() {
+    void Take() {
         std::vector<ReceivedItem> items;
-        for (;;) {
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                changed.wait(lock, [this] { return stopping || woken; });
-                if (stopping) {
-                    return;
-                }
-                woken = false;
+        queue.TakeAll(items);
+        std::lock_guard<std::mutex> lock(mutex);
+        for (const ReceivedItem& item : items) {
+            if (item.kind == ReceivedItem::Kind::Line) {
+                lines.push_back(item.line);
             }
-            queue.TakeAll(items);
-            std::lock_guard<std::mutex> ui(uiThread);
-            for (const ReceivedItem& item : items) {
-                if (item.kind == ReceivedItem::Kind::PortLost && onPortLost) {
-                    onPortLost();
-                }
-                Update([&] {
-                    if (item.kind == ReceivedItem::Kind::Line) {
-                        lines.push_back(item.line);
-                    } else if (item.kind == ReceivedItem::Kind::PortLost) {
-                        ++portLost;
-                    }
-                });
-            }
-        }
-    }
-    void Update(const std::function<void()>& change) {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            change();
+            lost += item.kind == ReceivedItem::Kind::PortLost ? 1 : 0;
         }
         changed.notify_all();
-    }
-    bool WaitFor(const std::function<bool()>& done) {
-        std::unique_lock<std::mutex> lock(mutex);
-        return changed.wait_for(lock, kWait, done);
     }
 
     CSCom& port;
     std::atomic<int> stopWorker{0};
-    std::mutex uiThread;  // held while a drain or an Open/Close handler runs
-    mutable std::mutex mutex;  // guards everything below
+    std::atomic<int> result{-1};
+    mutable std::mutex mutex;  // guards lines and lost
     std::condition_variable changed;
-    bool stopping = false;
-    bool woken = false;
     std::vector<std::string> lines;
-    int portLost = 0;
-    ReceiveQueue queue{[this] { Update([this] { woken = true; }); }};
+    int lost = 0;
+    ReceiveQueue queue{[this] { Take(); }};
     ReceiveContext context{port, stopWorker, queue};
-    std::promise<int> finished;
-    std::future<int> result = finished.get_future();
     std::thread worker;
-    std::thread drainer;
 };

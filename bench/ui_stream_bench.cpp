@@ -5,13 +5,17 @@
 //   1. idle: the device is silent for the period, the focus where the window left it after
 //      Open; the program should make no call at all.
 //   2. paced: the device sends setting lines at the pace of 115200 baud (one line at a time,
-//      at the moment its last byte would have arrived) for the period; every line must be
-//      logged.
+//      at the moment its last byte would have arrived) for the period: 18-byte lines (640 a
+//      second) and short ones (about 1,200 a second), with a fresh log, then with 200,000 and
+//      with 1,000,000 rows already in it; every line must be logged.
 //   3. caret: silent again for half the period, with the focus in the Command edit as when the
 //      operator types there; its caret blinks at the desktop's cursor flash time.
+//   4. the serial terminal picocom, when installed, on a simulated device of its own, fed the
+//      same two streams: the figure to compare with.
 //
-//   ui_idle_bench [seconds per phase, default 10]
+//   ui_stream_bench [seconds per phase, default 10]
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -28,14 +32,20 @@
 
 #include "bench/bench_support.h"
 #include "bench/ui_bench_window.h"
+#include "protocol/protocol_constants.h"
 #include "ui/log_list_ctrl.h"
 
 namespace {
 
 constexpr double kBytesPerSecond = 115200.0 / 10.0;  // 8N1: ten bits a byte
-constexpr const char* kSettingLines[] = {
-    "!PA 192.168.0.10", "!PP 1470", "!SA 192.168.0.2", "!SO C 3000", "!TC 5", "!SC QBX01",
-    "!TB 115200",       "!TP 0",    "!TD 8",           "!TS 1",      "!FC 0"};
+constexpr int kPreloadRows = 200000;
+
+// A stream: its name and the lines it repeats (each sent with CR).
+struct Stream {
+    const char* name;
+    std::vector<std::string> lines;
+};
+const Stream kStreams[] = {{"640", {"!PA 192.168.0.100"}}, {"1218", {"!PP 1470", "!PP 14700"}}};
 constexpr int kSettleMs = 1000;
 constexpr int kReplyTimeoutMs = 30000;
 
@@ -91,12 +101,22 @@ int RunChild(int argc, char** argv, const DeviceTree& tree, const std::string& l
         WriteText(pipes.toParent[1], "failed\n");
         return 1;
     }
-    // The parent's requests: 'c' puts the focus in the Command edit; the end of the pipe quits.
+    // The parent's requests: 'c' puts the focus in the Command edit, 'r' adds kPreloadRows rows
+    // to the log; the end of the pipe quits.
+    int preloaded = 0;
     QSocketNotifier requests(pipes.toChild[0], QSocketNotifier::Read);
     QObject::connect(&requests, &QSocketNotifier::activated, &application, [&] {
         char request = 0;
         if (read(pipes.toChild[0], &request, 1) <= 0) {
             QApplication::exit(0);
+        } else if (request == 'r') {
+            CLogListCtrl& log = bench.Window().LogList();
+            for (int row = 0; row < kPreloadRows; ++row) {
+                log.AddLogLine(row % 2, "!PA 192.168.0.100", true);
+            }
+            preloaded += kPreloadRows;
+            log.LayOut();
+            WriteText(pipes.toParent[1], std::to_string(log.Model().rowCount()) + "\n");
         } else if (request == 'c') {
             bench.Window().findChild<QWidget*>(QStringLiteral("ctl1007"))->setFocus();
             WriteText(pipes.toParent[1], FocusName() + "\n");
@@ -104,8 +124,9 @@ int RunChild(int argc, char** argv, const DeviceTree& tree, const std::string& l
     });
     WriteText(pipes.toParent[1], "ready " + FocusName() + "\n");
     QApplication::exec();
-    WriteText(pipes.toParent[1], std::to_string(bench.Window().LogList().Model().rowCount()) + " " +
-                                     std::to_string(bench.Messages().size()) + "\n");
+    const int rows = bench.Window().LogList().Model().rowCount() - preloaded;
+    WriteText(pipes.toParent[1],
+              std::to_string(rows) + " " + std::to_string(bench.Messages().size()) + "\n");
     return 0;
 }
 
@@ -126,15 +147,15 @@ timespec After(const timespec& start, double seconds) {
     return when;
 }
 
-// Sends setting lines one by one, each when its last byte would have arrived at 115200 baud,
-// for `seconds`; returns the number of lines sent.
-int SendPaced(PtyHost& device, int seconds) {
+// Sends the stream's lines one by one, each when its last byte would have arrived at 115200
+// baud, for `seconds`; returns the number of lines sent.
+int SendPaced(PtyHost& device, const Stream& stream, int seconds) {
     timespec start{};
     clock_gettime(CLOCK_MONOTONIC, &start);
     double sentBytes = 0;
     int lines = 0;
     while (sentBytes / kBytesPerSecond < seconds) {
-        const std::string line = std::string(kSettingLines[lines % 11]) + "\r";
+        const std::string line = stream.lines[size_t(lines) % stream.lines.size()] + "\r";
         sentBytes += static_cast<double>(line.size());
         SleepUntil(After(start, sentBytes / kBytesPerSecond));
         device.Inject(line);
@@ -143,21 +164,77 @@ int SendPaced(PtyHost& device, int seconds) {
     return lines;
 }
 
-void Report(const char* phase, const ProcessCounters& used, int seconds) {
+void Report(const std::string& phase, const ProcessCounters& used, int seconds) {
     const double corePercent = static_cast<double>(used.cpuNs) / (seconds * 1e9) * 100.0;
     std::printf(
         "%-6s %2d s: CPU %.3f ms (%.3f%% of a core), context switches %lld voluntary + %lld "
         "involuntary (%.1f wake-ups/s), read/write calls %lld/%lld\n",
-        phase, seconds, static_cast<double>(used.cpuNs) / 1e6, corePercent, used.voluntarySwitches,
-        used.involuntarySwitches, static_cast<double>(used.voluntarySwitches) / seconds,
-        used.readCalls, used.writeCalls);
-    const std::string name = phase;
+        phase.c_str(), seconds, static_cast<double>(used.cpuNs) / 1e6, corePercent,
+        used.voluntarySwitches, used.involuntarySwitches,
+        static_cast<double>(used.voluntarySwitches) / seconds, used.readCalls, used.writeCalls);
+    const std::string& name = phase;
     PrintResult(name + "_cpu", corePercent, "%core");
-    PrintResult(name + "_wakeups", static_cast<double>(used.voluntarySwitches) / seconds, "/s");
+    if (name.rfind("paced", 0) != 0) {
+        PrintResult(name + "_wakeups", static_cast<double>(used.voluntarySwitches) / seconds, "/s");
+    }
     if (name == "idle") {
         PrintResult("idle_syscalls", static_cast<double>(used.readCalls + used.writeCalls),
                     "calls");
     }
+}
+
+// One paced stream into the device while `pid` runs; returns the lines sent.
+int MeasurePaced(pid_t pid, PtyHost& device, const Stream& stream, const std::string& suffix,
+                 int seconds) {
+    const ProcessCounters before = SampleProcess(pid);
+    const int lines = SendPaced(device, stream, seconds);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the last line's handling
+    std::printf("%d lines in %d s (%.0f a second)\n", lines, seconds, double(lines) / seconds);
+    Report(std::string("paced_") + stream.name + suffix, SampleProcess(pid) - before, seconds);
+    return lines;
+}
+
+// picocom on a simulated device of its own, its terminal a pseudo-terminal that this process
+// drains; skipped when picocom is not installed.
+void MeasureTerminal(int seconds) {
+    PtyHost device{DeviceModel()};
+    std::string error;
+    if (!device.Start(&error)) {
+        std::fprintf(stderr, "terminal's device: %s\n", error.c_str());
+        return;
+    }
+    const std::string slave = device.SlavePath();
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        execlp("picocom", "picocom", "-q", "-b", "115200", "--noreset", "--nolock", slave.c_str(),
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid < 0) {
+        return;
+    }
+    std::thread drain([terminal] {
+        char buffer[4096];
+        while (read(terminal, buffer, sizeof buffer) > 0) {
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == 0) {
+        for (const Stream& stream : kStreams) {
+            const ProcessCounters before = SampleProcess(pid);
+            SendPaced(device, stream, seconds);
+            Report(std::string("picocom_paced_") + stream.name, SampleProcess(pid) - before,
+                   seconds);
+        }
+        kill(pid, SIGTERM);
+    } else {
+        std::fprintf(stderr, "picocom is not installed or did not start\n");
+    }
+    waitpid(pid, &status, 0);
+    close(terminal);
+    drain.join();
 }
 
 // The device and the measurements, while the child runs the program.
@@ -179,10 +256,19 @@ int RunParent(pid_t child, const DeviceTree& tree, const Pipes& pipes, int secon
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     Report("idle", SampleProcess(child) - before, seconds);
 
-    before = SampleProcess(child);
-    const int lines = SendPaced(device.Host(), seconds);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the last line's handling
-    Report("paced", SampleProcess(child) - before, seconds);
+    int lines = 0;
+    for (const char* log : {"fresh", "200k", "1m"}) {
+        const int requests = log[0] == 'f' ? 0 : log[0] == '2' ? 1 : 4;
+        for (int i = 0; i < requests; ++i) {
+            WriteText(pipes.toChild[1], "r");
+            std::printf("rows in the log: %s\n",
+                        ReadLine(pipes.toParent[0], kReplyTimeoutMs).c_str());
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+        for (const Stream& stream : kStreams) {
+            lines += MeasurePaced(child, device.Host(), stream, std::string("_") + log, seconds);
+        }
+    }
 
     WriteText(pipes.toChild[1], "c");
     std::printf("focus on %s\n", ReadLine(pipes.toParent[0], kReplyTimeoutMs).c_str());
@@ -239,5 +325,6 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     waitpid(child, &status, 0);
+    MeasureTerminal(seconds);
     return result;
 }
