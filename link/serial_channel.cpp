@@ -77,6 +77,27 @@ bool WaitWritable(int fd, std::chrono::steady_clock::time_point deadline) {
     return left.count() > 0 && poll(&writable, 1, static_cast<int>(left.count())) != 0;
 }
 
+int OpenExclusive(const std::string& path, std::string* reason) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0 && !isatty(fd)) {
+        error = ENOTTY;
+    } else if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        *reason = path + ": " + SystemErrorText(error);
+        return -1;
+    }
+    // flock holds against every program, root's too; TIOCEXCL only refuses further opens by
+    // programs without the right to override it, so its result does not matter.
+    (void)ioctl(fd, TIOCEXCL);
+    return fd;
+}
+
 }  // namespace
 
 CSCom::CSCom(const ComPortMap& ports, MessageSink& messages)
@@ -129,27 +150,6 @@ int CSCom::OpenPort(uint16_t portNumber, SerialSettings settings) {
     portOpen.store(1);
     Wake();  // the worker starts polling the new descriptor
     return 1;
-}
-
-int CSCom::OpenExclusive(const std::string& path, std::string* reason) {
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    int error = fd < 0 ? errno : 0;
-    if (fd >= 0 && !isatty(fd)) {
-        error = ENOTTY;
-    } else if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        if (fd >= 0) {
-            close(fd);
-        }
-        *reason = path + ": " + SystemErrorText(error);
-        return -1;
-    }
-    // flock holds against every program, root's too; TIOCEXCL only refuses further opens by
-    // programs without the right to override it, so its result does not matter.
-    (void)ioctl(fd, TIOCEXCL);
-    return fd;
 }
 
 int CSCom::ClosePort() {

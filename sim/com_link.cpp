@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "link/com_links_folder.h"
+
 namespace {
 
 constexpr int kFirstComNumber = 1;
@@ -34,38 +36,6 @@ bool MakeDirectories(const std::string& dir, std::string* error) {
     }
 }
 
-// The folder above `path` ("/" for a top folder, "" for a relative name); trailing slashes
-// are not names.
-std::string Parent(const std::string& path) {
-    const size_t slash = path.find_last_of('/', path.find_last_not_of('/'));
-    return slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
-}
-
-// The program reads links only from a folder that it, its parent and, for a "quillbox"
-// parent, the runtime folder above keep private to this user; a link made elsewhere would
-// be ignored, or could be redirected by another user.
-bool IsPrivateFolderChain(const std::string& dir, std::string* error) {
-    const std::string parent = Parent(dir);
-    const bool appFolder = parent.substr(parent.rfind('/') + 1) == "quillbox";
-    for (const std::string& folder : {dir, parent, appFolder ? Parent(parent) : std::string()}) {
-        struct stat info {};
-        if (folder.empty()) {
-            continue;
-        }
-        if (lstat(folder.c_str(), &info) != 0) {
-            const int fault = errno;
-            *error = Reason("cannot inspect", folder, fault);
-            return false;
-        }
-        if (!S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
-            (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-            *error = folder + " is not a folder of this user that only this user can write";
-            return false;
-        }
-    }
-    return true;
-}
-
 bool IsLinkOrAbsent(const std::string& path, std::string* error) {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0) {
@@ -85,13 +55,6 @@ bool IsLinkOrAbsent(const std::string& path, std::string* error) {
 
 }  // namespace
 
-std::string DefaultComLinksDir(const char* xdgRuntimeDir, unsigned uid) {
-    if (xdgRuntimeDir != nullptr && *xdgRuntimeDir != '\0') {
-        return std::string(xdgRuntimeDir) + "/quillbox/ports";
-    }
-    return "/tmp/quillbox-" + std::to_string(uid) + "/ports";
-}
-
 bool MakeComLink(int portNumber, const std::string& dir, const std::string& target,
                  std::string* linkPath, std::string* error) {
     if (portNumber < kFirstComNumber || portNumber > kLastComNumber) {
@@ -102,7 +65,12 @@ bool MakeComLink(int portNumber, const std::string& dir, const std::string& targ
         *error = "no folder for the COM link";
         return false;
     }
-    if (!MakeDirectories(dir, error) || !IsPrivateFolderChain(dir, error)) {
+    if (!MakeDirectories(dir, error)) {
+        return false;
+    }
+    // A link in a folder that the program does not trust would be ignored by it.
+    *error = ComLinksFolderFault(dir);
+    if (!error->empty()) {
         return false;
     }
     const std::string path = dir + "/COM" + std::to_string(portNumber);
