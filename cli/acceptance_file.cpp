@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace {
 
@@ -15,9 +15,7 @@ constexpr const char* kFlag = "[SETTINGS]\nAGREEMENT=1\n";
 
 std::string FileText() {
     std::ifstream file(AcceptanceFilePath(), std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 }  // namespace

@@ -8,9 +8,7 @@ struct PortRoots {
     std::string sysRoot = "/sys";
     std::string devRoot = "/dev";
     std::string linksDir = DefaultLinksDir();
-    // When set, every COM number maps to this device (a port named by its path on a command
-    // line) and nothing else is looked up.
-    std::string onlyDevice;
+    std::string onlyDevice;  // when set, every COM number maps to this device and nothing else
 
     // $XDG_RUNTIME_DIR/quillbox/ports, or /tmp/quillbox-$UID/ports without it.
     static std::string DefaultLinksDir();
@@ -26,9 +24,8 @@ public:
 
     // The device path for COM number n (a link's own path), "" when n maps to nothing.
     std::string DevicePath(uint16_t portNumber) const;
-    // True when the links folder exists and it, its parent and, for the program's "quillbox"
-    // folder, the runtime folder above are folders of this user that nobody else can write.
-    // Otherwise (an absent folder aside) one line on standard error, once per folder.
+    // True when the links folder exists and ComLinksFolderFault finds nothing wrong; else
+    // (an absent folder aside) one line on standard error, once per folder.
     bool LinksUsable() const;
     const PortRoots& Roots() const { return roots; }
 

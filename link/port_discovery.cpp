@@ -18,30 +18,21 @@ constexpr size_t kMaxProductLength = 64;
 constexpr int kProductSearchDepth = 3;
 
 // Numbers in discovery order, each once, at most `capacity` of them.
-struct PortList {
-    std::vector<uint16_t> numbers;
-    size_t capacity;
-
-    void Add(uint16_t portNumber) {
-        if (numbers.size() < capacity &&
-            std::find(numbers.begin(), numbers.end(), portNumber) == numbers.end()) {
-            numbers.push_back(portNumber);
-        }
+void Add(uint16_t portNumber, size_t capacity, std::vector<uint16_t>* ports) {
+    if (ports->size() < capacity &&
+        std::find(ports->begin(), ports->end(), portNumber) == ports->end()) {
+        ports->push_back(portNumber);
     }
-};
+}
 
 // A folder's entry names sorted, so that the discovery order does not depend on the file
-// system's. Empty when the folder cannot be read.
-std::vector<std::string> ListFolder(const std::string& path, bool* readable = nullptr) {
+// system's. Empty only when the folder cannot be read: one that can holds "." and "..".
+std::vector<std::string> ListFolder(const std::string& path) {
     std::vector<std::string> names;
-    DIR* folder = opendir(path.c_str());
-    for (const dirent* entry = folder ? readdir(folder) : nullptr; entry; entry = readdir(folder)) {
-        names.emplace_back(entry->d_name);
-    }
-    if (readable != nullptr) {
-        *readable = folder != nullptr;
-    }
-    if (folder != nullptr) {
+    if (DIR* folder = opendir(path.c_str())) {
+        for (const dirent* entry = readdir(folder); entry; entry = readdir(folder)) {
+            names.emplace_back(entry->d_name);
+        }
         closedir(folder);
     }
     std::sort(names.begin(), names.end());
@@ -55,42 +46,10 @@ std::string FirstLine(const std::string& path) {
     return line;
 }
 
-// Without sysfs: a number exists when a character device is at its path. Never opened: an
-// open toggles DTR/RTS and can reset a device on another port.
-void ProbePorts(const ComPortMap& map, PortList* ports) {
-    for (size_t n = 1; n <= ports->capacity && n <= UINT16_MAX; ++n) {
-        const std::string path = map.DevicePath(static_cast<uint16_t>(n));
-        if (!path.empty() && IsCharDevice(path)) {
-            ports->Add(static_cast<uint16_t>(n));
-        }
-    }
-}
-
 // The kernel lists ttyS0-3 even without hardware; UART type 0 means none answered.
 bool UartAnswers(const std::string& ttyFolder) {
     const std::string type = FirstLine(ttyFolder + "/type");
     return !type.empty() && type != "0";
-}
-
-void AddSysfsPorts(const std::string& sysTty, PortList* ports, bool* readable) {
-    for (const std::string& name : ListFolder(sysTty, readable)) {
-        const uint16_t portNumber = BuiltInPortNumber(name);
-        if (portNumber != 0 && (name.rfind("ttyS", 0) != 0 || UartAnswers(sysTty + "/" + name))) {
-            ports->Add(portNumber);
-        }
-    }
-}
-
-void AddLinkedPorts(const ComPortMap& map, PortList* ports) {
-    if (!map.LinksUsable()) {
-        return;
-    }
-    for (const std::string& name : ListFolder(map.Roots().linksDir)) {
-        const uint16_t portNumber = ParseComPortName(name);
-        if (portNumber != 0 && IsCharDevice(map.Roots().linksDir + "/" + name)) {
-            ports->Add(portNumber);
-        }
-    }
 }
 
 std::string Resolve(const std::string& path) {
@@ -127,17 +86,35 @@ int EnumComPorts(uint16_t* portNumbers, int capacity, const PortRoots& roots) {
         return 0;
     }
     const ComPortMap map(roots);
-    PortList ports{{}, static_cast<size_t>(capacity)};
-    bool sysfsReadable = false;
-    AddSysfsPorts(roots.sysRoot + "/class/tty", &ports, &sysfsReadable);
-    if (sysfsReadable) {
-        AddLinkedPorts(map, &ports);
-    } else {
-        ProbePorts(map, &ports);
+    const size_t most = static_cast<size_t>(capacity);
+    std::vector<uint16_t> ports;
+    const std::string sysTty = roots.sysRoot + "/class/tty";
+    const std::vector<std::string> ttys = ListFolder(sysTty);
+    for (const std::string& name : ttys) {
+        const uint16_t n = BuiltInPortNumber(name);
+        if (n != 0 && (name.rfind("ttyS", 0) != 0 || UartAnswers(sysTty + "/" + name))) {
+            Add(n, most, &ports);
+        }
     }
-    std::sort(ports.numbers.begin(), ports.numbers.end());
-    std::copy(ports.numbers.begin(), ports.numbers.end(), portNumbers);
-    return static_cast<int>(ports.numbers.size());
+    if (ttys.empty()) {
+        // Without sysfs a number exists when a character device is at its path. Never opened:
+        // an open toggles DTR/RTS and can reset a device on another port.
+        for (size_t n = 1; n <= most && n <= UINT16_MAX; ++n) {
+            if (IsCharDevice(map.DevicePath(static_cast<uint16_t>(n)))) {
+                Add(static_cast<uint16_t>(n), most, &ports);
+            }
+        }
+    } else if (map.LinksUsable()) {
+        for (const std::string& name : ListFolder(roots.linksDir)) {
+            const uint16_t n = ParseComPortName(name);
+            if (n != 0 && IsCharDevice(roots.linksDir + "/" + name)) {
+                Add(n, most, &ports);
+            }
+        }
+    }
+    std::sort(ports.begin(), ports.end());
+    std::copy(ports.begin(), ports.end(), portNumbers);
+    return static_cast<int>(ports.size());
 }
 
 std::string DescribeComPort(uint16_t portNumber, const PortRoots& roots) {

@@ -11,11 +11,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 #include "link/com_port_map.h"
 #include "link/com_port_name.h"
-#include "link/system_error_text.h"
 
 namespace {
 
@@ -23,6 +23,30 @@ constexpr const char* kNotOpened = "The port is not opened!";
 constexpr auto kWriteTimeLimit = std::chrono::milliseconds(500);
 // Without a wake-up descriptor no port opens; the worker then looks at its stop flag this often.
 constexpr int kUnwakeablePollMs = 100;
+
+// The system's reason for an errno value, with a hint at what the operator can do about the
+// common cases.
+std::string SystemErrorText(int error) {
+    const std::string text = std::generic_category().message(error);
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return text +
+                   ". The user must be in the 'dialout' group to use serial ports "
+                   "(sudo usermod -aG dialout $USER, then log in again).";
+        case EBUSY:
+        case EWOULDBLOCK:
+            return text + ". The port is in use by another program.";
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+            return text + ". The device is not present.";
+        case ENOTTY:
+            return text + ". It is not a serial port.";
+        default:
+            return text;
+    }
+}
 
 bool IsFixedLine(const SerialSettings& s) {
     return s.baudRate == 115200 && s.byteSize == 8 && s.parity == 0 && s.stopBits == 0 &&
@@ -77,6 +101,27 @@ bool WaitWritable(int fd, std::chrono::steady_clock::time_point deadline) {
     return left.count() > 0 && poll(&writable, 1, static_cast<int>(left.count())) != 0;
 }
 
+int OpenExclusive(const std::string& path, std::string* reason) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0 && !isatty(fd)) {
+        error = ENOTTY;
+    } else if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        *reason = path + ": " + SystemErrorText(error);
+        return -1;
+    }
+    // flock holds against every program, root's too; TIOCEXCL only refuses further opens by
+    // programs without the right to override it, so its result does not matter.
+    (void)ioctl(fd, TIOCEXCL);
+    return fd;
+}
+
 }  // namespace
 
 CSCom::CSCom(const ComPortMap& ports, MessageSink& messages)
@@ -129,27 +174,6 @@ int CSCom::OpenPort(uint16_t portNumber, SerialSettings settings) {
     portOpen.store(1);
     Wake();  // the worker starts polling the new descriptor
     return 1;
-}
-
-int CSCom::OpenExclusive(const std::string& path, std::string* reason) {
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    int error = fd < 0 ? errno : 0;
-    if (fd >= 0 && !isatty(fd)) {
-        error = ENOTTY;
-    } else if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        if (fd >= 0) {
-            close(fd);
-        }
-        *reason = path + ": " + SystemErrorText(error);
-        return -1;
-    }
-    // flock holds against every program, root's too; TIOCEXCL only refuses further opens by
-    // programs without the right to override it, so its result does not matter.
-    (void)ioctl(fd, TIOCEXCL);
-    return fd;
 }
 
 int CSCom::ClosePort() {

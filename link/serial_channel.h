@@ -11,11 +11,8 @@
 
 class ComPortMap;
 
-// The serial port channel: one COM port, raw at 115200 8N1 without flow control, held for
-// exclusive use; reads that never wait, writes bounded at 500 ms. Every failure is shown
-// through the MessageSink with the channel's own texts; callers only test the returned value
-// (1/0 or a byte count).
-//
+// One COM port, raw 115200 8N1 without flow control, held for exclusive use. Every failure is
+// shown through the MessageSink; callers only test the returned value (1/0 or a byte count).
 // Threads: OpenPort, ClosePort and WritePort on the user-interface thread; ReadPort and
 // WaitForInput on the receive worker. ClosePort never closes a descriptor that the worker is
 // polling or reading: it wakes the worker and waits until it has let go.
@@ -27,8 +24,8 @@ public:
     CSCom(const CSCom&) = delete;
     CSCom& operator=(const CSCom&) = delete;
 
-    // 1 when the port is open (raw 115200 8N1, exclusive, DTR/RTS off, both queues flushed),
-    // else 0 after one message. Settings other than SerialSettings' defaults are refused.
+    // 1 when the port is open (DTR/RTS off, both queues flushed), else 0 after one message.
+    // Settings other than SerialSettings' defaults are refused.
     [[nodiscard]] int OpenPort(uint16_t portNumber, SerialSettings settings);
     // 1 when no port is held afterwards; unsent output is discarded.
     int ClosePort();
@@ -48,8 +45,7 @@ public:
     void Wake();
     // True once the open port failed for good; cleared by the next successful OpenPort.
     bool LineLost() const { return lineLost.load(); }
-    // The device path of the open port ("" when closed); for tooltips and tests.
-    std::string DevicePath() const;
+    std::string DevicePath() const;  // of the open port; "" when closed
 
     std::atomic<int> portOpen{0};
 
@@ -66,7 +62,6 @@ private:
     int portPollers = 0;  // WaitForInput calls polling portFd right now
     std::string openPath;
 
-    [[nodiscard]] int OpenExclusive(const std::string& path, std::string* reason);
     [[nodiscard]] int ReleasePort();
     void ShowStandard(const std::string& text, const std::string& detail = {});
 };

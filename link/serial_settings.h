@@ -3,9 +3,7 @@
 #include <cstdint>
 
 // Line settings given to CSCom::OpenPort, in the codes of the classic device-control block
-// (parity 0 none; stop bits 0 one; RTS control 0 disable). The port always runs at the
-// defaults below: 115200 baud, 8 data bits, no parity, one stop bit, no flow control, RTS
-// off. The channel refuses any other values.
+// (parity 0 none, stop bits 0 one, RTS control 0 off). The channel refuses all but these.
 struct SerialSettings {
     uint32_t baudRate = 115200;
     uint8_t byteSize = 8;

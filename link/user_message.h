@@ -12,11 +12,9 @@ struct UserMessage {
     MessageIcon icon = MessageIcon::Warning;
 };
 
-// Shows message boxes on behalf of the core.
-//
-// ShowMessage may be called from the user-interface thread or from the receive worker. It
-// returns only after the operator closed the box. Called from the worker once the program is
-// stopping, it may return at once without showing anything.
+// Shows message boxes on behalf of the core. From the user-interface thread ShowMessage
+// returns after the operator closed the box; from the receive worker it queues the message
+// behind the lines already received and returns at once, so the worker never waits.
 class MessageSink {
 public:
     virtual ~MessageSink() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <string>
 
 #include "protocol/protocol_constants.h"
@@ -16,4 +17,14 @@ struct CommandLine {
 
 // Puts `text` (up to its first NUL) and a carriage return into `line`. False, with `line`
 // left empty, when they and the NUL would not fit: a line is never cut.
-[[nodiscard]] bool FormatCommandLine(CommandLine& line, const std::string& text);
+[[nodiscard]] inline bool FormatCommandLine(CommandLine& line, const std::string& text) {
+    line = CommandLine();
+    const size_t length = std::strlen(text.c_str());
+    if (length + 2 > sizeof line.bytes) {
+        return false;
+    }
+    std::memcpy(line.bytes, text.c_str(), length);
+    line.bytes[length] = '\r';
+    line.length = static_cast<int>(length) + 1;
+    return true;
+}

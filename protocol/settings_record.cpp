@@ -38,6 +38,17 @@ const SettingReply kReplies[] = {
     {"!FC ", "!fc ", Reading::Digit, {}, nullptr, SettingCombo::FlowControl, "01"},
 };
 
+// The first item of `combo` whose text equals `text` ignoring ASCII case; -1 when none does.
+int FindItemIgnoringCase(const DeviceFields& fields, SettingCombo combo, const std::string& text) {
+    const int count = fields.ItemCount(combo);
+    for (int index = 0; index < count; ++index) {
+        if (EqualIgnoringCase(fields.ItemText(combo, index), text)) {
+            return index;
+        }
+    }
+    return -1;
+}
+
 void Apply(const char* line, bool upper, const SettingReply& reply, DeviceFields& fields) {
     const char* value = line + kCodeLength;
     int index = -1;
@@ -121,14 +132,4 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                               [&](char x, char y) { return fold(x) == fold(y); });
-}
-
-int FindItemIgnoringCase(const DeviceFields& fields, SettingCombo combo, const std::string& text) {
-    const int count = fields.ItemCount(combo);
-    for (int index = 0; index < count; ++index) {
-        if (EqualIgnoringCase(fields.ItemText(combo, index), text)) {
-            return index;
-        }
-    }
-    return -1;
 }

@@ -88,17 +88,11 @@ int FirstUnwritableStep(DeviceFields& fields) {
 }
 
 int WriteStepCaption(int step) {
-    static constexpr int kCaptions[WRITE_STEP_DONE] = {0,
-                                                       IDS_HOST_ADDRESS,
-                                                       IDS_HOST_PORT,
-                                                       IDS_SECOND_HOST_ADDRESS,
-                                                       IDS_CHECK_INTERVAL,
-                                                       IDS_TIMEOUT,
-                                                       IDS_DEVICE_ID,
-                                                       IDS_BAUDRATE,
-                                                       IDS_PARITY,
-                                                       IDS_DATA_BITS,
-                                                       IDS_STOP_BIT,
-                                                       IDS_FLOW_CONTROL};
+    // clang-format off
+    static constexpr int kCaptions[WRITE_STEP_DONE] = {
+        0, IDS_HOST_ADDRESS, IDS_HOST_PORT, IDS_SECOND_HOST_ADDRESS, IDS_CHECK_INTERVAL,
+        IDS_TIMEOUT, IDS_DEVICE_ID, IDS_BAUDRATE, IDS_PARITY, IDS_DATA_BITS, IDS_STOP_BIT,
+        IDS_FLOW_CONTROL};
+    // clang-format on
     return step >= 0 && step < WRITE_STEP_DONE ? kCaptions[step] : 0;
 }

@@ -6,27 +6,25 @@
 #include <cerrno>
 #include <cstring>
 
+#include "link/com_links_folder.h"
+
 namespace {
 
-constexpr int kFirstComNumber = 1;
-constexpr int kLastComNumber = 30;  // the program offers COM1 to COM30
-
-// `error` is the errno of the failed call, taken before anything else could change it.
-std::string Reason(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + std::strerror(error);
+// Sets `error` from errno, which must still be that of the failed call.
+bool Failed(std::string* error, const char* what, const std::string& path) {
+    const int fault = errno;
+    *error = std::string(what) + " " + path + ": " + std::strerror(fault);
+    return false;
 }
 
 // Each folder it creates is mode 0700 whatever the umask.
 bool MakeDirectories(const std::string& dir, std::string* error) {
     for (size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
         const std::string part = dir.substr(0, slash);
-        const int made = mkdir(part.c_str(), 0700);
-        const int fault = made == 0 ? 0 : errno;
-        if (made == 0) {
+        if (mkdir(part.c_str(), 0700) == 0) {
             chmod(part.c_str(), 0700);
-        } else if (fault != EEXIST) {
-            *error = Reason("cannot create folder", part, fault);
-            return false;
+        } else if (errno != EEXIST) {
+            return Failed(error, "cannot create folder", part);
         }
         if (slash == std::string::npos) {
             return true;
@@ -34,92 +32,35 @@ bool MakeDirectories(const std::string& dir, std::string* error) {
     }
 }
 
-// The folder above `path` ("/" for a top folder, "" for a relative name); trailing slashes
-// are not names.
-std::string Parent(const std::string& path) {
-    const size_t slash = path.find_last_of('/', path.find_last_not_of('/'));
-    return slash == std::string::npos ? "" : path.substr(0, slash == 0 ? 1 : slash);
-}
-
-// The program reads links only from a folder that it, its parent and, for a "quillbox"
-// parent, the runtime folder above keep private to this user; a link made elsewhere would
-// be ignored, or could be redirected by another user.
-bool IsPrivateFolderChain(const std::string& dir, std::string* error) {
-    const std::string parent = Parent(dir);
-    const bool appFolder = parent.substr(parent.rfind('/') + 1) == "quillbox";
-    for (const std::string& folder : {dir, parent, appFolder ? Parent(parent) : std::string()}) {
-        struct stat info {};
-        if (folder.empty()) {
-            continue;
-        }
-        if (lstat(folder.c_str(), &info) != 0) {
-            const int fault = errno;
-            *error = Reason("cannot inspect", folder, fault);
-            return false;
-        }
-        if (!S_ISDIR(info.st_mode) || info.st_uid != geteuid() ||
-            (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-            *error = folder + " is not a folder of this user that only this user can write";
-            return false;
-        }
-    }
-    return true;
-}
-
-bool IsLinkOrAbsent(const std::string& path, std::string* error) {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) {
-        const int fault = errno;
-        if (fault == ENOENT) {
-            return true;
-        }
-        *error = Reason("cannot inspect", path, fault);
-        return false;
-    }
-    if (!S_ISLNK(info.st_mode)) {
-        *error = path + " exists and is not a link; it is left alone";
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
-
-std::string DefaultComLinksDir(const char* xdgRuntimeDir, unsigned uid) {
-    if (xdgRuntimeDir != nullptr && *xdgRuntimeDir != '\0') {
-        return std::string(xdgRuntimeDir) + "/quillbox/ports";
-    }
-    return "/tmp/quillbox-" + std::to_string(uid) + "/ports";
-}
 
 bool MakeComLink(int portNumber, const std::string& dir, const std::string& target,
                  std::string* linkPath, std::string* error) {
-    if (portNumber < kFirstComNumber || portNumber > kLastComNumber) {
+    if (portNumber < 1 || portNumber > 30) {  // the program offers COM1 to COM30
         *error = "COM" + std::to_string(portNumber) + " is outside COM1 to COM30";
         return false;
     }
-    if (dir.empty()) {
-        *error = "no folder for the COM link";
+    if (!MakeDirectories(dir, error)) {
         return false;
     }
-    if (!MakeDirectories(dir, error) || !IsPrivateFolderChain(dir, error)) {
-        return false;
-    }
+    // A link in a folder that the program does not trust would be ignored by it.
+    *error = ComLinksFolderFault(dir);
     const std::string path = dir + "/COM" + std::to_string(portNumber);
-    if (!IsLinkOrAbsent(path, error)) {
+    struct stat info {};
+    if (error->empty() && lstat(path.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
+        *error = path + " exists and is not a link; it is left alone";
+    }
+    if (!error->empty()) {
         return false;
     }
     // A new link under a private name, renamed over the old one, replaces it in one step.
     const std::string temporary = path + ".new" + std::to_string(getpid());
     unlink(temporary.c_str());
     if (symlink(target.c_str(), temporary.c_str()) != 0) {
-        const int fault = errno;
-        *error = Reason("cannot create link", temporary, fault);
-        return false;
+        return Failed(error, "cannot create link", temporary);
     }
     if (rename(temporary.c_str(), path.c_str()) != 0) {
-        const int fault = errno;
-        *error = Reason("cannot create link", path, fault);
+        Failed(error, "cannot create link", path);
         unlink(temporary.c_str());
         return false;
     }
@@ -128,11 +69,9 @@ bool MakeComLink(int portNumber, const std::string& dir, const std::string& targ
 }
 
 void RemoveComLinkIfOurs(const std::string& linkPath, const std::string& target) {
-    if (linkPath.empty()) {
-        return;
-    }
     char buffer[4096];
-    const ssize_t length = readlink(linkPath.c_str(), buffer, sizeof buffer);
+    const ssize_t length =
+        linkPath.empty() ? -1 : readlink(linkPath.c_str(), buffer, sizeof buffer);
     if (length >= 0 && std::string(buffer, static_cast<size_t>(length)) == target) {
         unlink(linkPath.c_str());
     }

@@ -5,14 +5,9 @@
 // The per-user COM links: a symbolic link `dir`/COM<n> that makes a device appear as COM n.
 // Plain file-system calls; any thread, blocking only on the file system.
 
-// The folder the program reads its links from: $XDG_RUNTIME_DIR/quillbox/ports when that
-// variable is set and not empty, else /tmp/quillbox-<uid>/ports.
-[[nodiscard]] std::string DefaultComLinksDir(const char* xdgRuntimeDir, unsigned uid);
-
 // Creates `dir` (parents too, each new folder mode 0700) and makes `dir`/COM<n> a link to
-// `target`, replacing an existing link but nothing else. `dir`, its parent and, when that is
-// named "quillbox", the runtime folder above must be folders of this user that no one else
-// can write, as the program requires. Sets `linkPath`; false with a reason in `error`.
+// `target`, replacing an existing link but nothing else. The folders must pass
+// ComLinksFolderFault, as the program requires. Sets `linkPath`; false with a reason in `error`.
 [[nodiscard]] bool MakeComLink(int portNumber, const std::string& dir, const std::string& target,
                                std::string* linkPath, std::string* error);
 

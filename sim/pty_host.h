@@ -11,13 +11,11 @@
 #include "sim/device_model.h"
 
 // Serves a DeviceModel on the master side of a pseudo-terminal from a thread of its own, so
-// that the real serial channel can open the slave side like a COM port.
-//
-// Threads: Start, LinkAsCom, Unplug and the destructor belong to the thread that owns the
-// host and must not run concurrently with each other. Inject, SetAnswerDelay, WithModel,
-// WaitForCommands and SlavePath may be called from any thread once Start has returned.
-// The host keeps a slave descriptor of its own, so the master never sees a hang-up when the
-// program closes and reopens the port; bytes sent before the program opens wait in the queue.
+// that the real serial channel can open the slave side like a COM port. It keeps a slave
+// descriptor of its own: the master sees no hang-up when the program closes and reopens the
+// port, and bytes sent before the program opens wait in the queue.
+// Threads: Start, LinkAsCom, Unplug and the destructor on the owner's thread, one at a time;
+// the rest from any thread once Start has returned.
 class PtyHost {
 public:
     explicit PtyHost(DeviceModel model);
@@ -27,10 +25,8 @@ public:
 
     // Opens the pseudo-terminal (slave raw) and starts serving. False with a reason on failure.
     bool Start(std::string* error = nullptr);
-    // The slave device path, e.g. /dev/pts/7.
-    std::string SlavePath() const { return slavePath; }
-    // Makes `linksDir`/COM<n> a symbolic link to the slave (creating the folder, mode 0700).
-    // n must be 1 to 30; an existing link is replaced, any other file is left alone.
+    std::string SlavePath() const { return slavePath; }  // e.g. /dev/pts/7
+    // MakeComLink for the slave; the link is removed with the host.
     bool LinkAsCom(int portNumber, const std::string& linksDir, std::string* error = nullptr);
 
     // Sends raw bytes to the host side as if the device had sent them (floods, noise). Blocks
@@ -38,12 +34,11 @@ public:
     void Inject(const std::string& bytes) { WriteAll(bytes); }
     // Answers are held back this long (milliseconds) before they are sent.
     void SetAnswerDelay(int milliseconds) { answerDelayMs.store(milliseconds); }
-    // Closes the master side as an unplugged adapter would: on the program's slave descriptor
-    // poll then reports POLLHUP, reads return end of file and writes fail with EIO.
-    // Waits for the serving thread to end; later Inject calls do nothing.
+    // Closes the master side as an unplugged adapter vanishes: the program's slave descriptor
+    // hangs up. Waits for the serving thread to end; later Inject calls do nothing.
     void Unplug();
 
-    // Runs `fn` on the model under the host's lock (inspect or change it while serving).
+    // Runs `fn` on the model under the host's lock.
     void WithModel(const std::function<void(DeviceModel&)>& fn);
     // Blocks until the model has received `count` command lines in all, or `timeoutMs` passed.
     bool WaitForCommands(size_t count, int timeoutMs);
@@ -56,9 +51,9 @@ private:
     // Waits `milliseconds` unless the host stops first; false when it stopped.
     bool Pause(int milliseconds) const;
 
-    std::mutex modelMutex;  // guards model
+    std::mutex modelMutex;
     std::condition_variable commandsArrived;
-    DeviceModel model;
+    DeviceModel model;      // guarded by modelMutex
     std::mutex writeMutex;  // one writer at a time; guards master after Start
     int master = -1;
     int ownSlave = -1;

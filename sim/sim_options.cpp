@@ -22,15 +22,25 @@ bool ParseNumber(const std::string& text, int min, int max, int* value) {
     return ok;
 }
 
-constexpr std::pair<const char*, bool DeviceFaults::*> kFaultFlags[] = {
-    {"--silent", &DeviceFaults::silent},  {"--split", &DeviceFaults::splitAnswers},
-    {"--crlf", &DeviceFaults::lfAfterCr}, {"--lower-case", &DeviceFaults::lowerCaseCodes},
-    {"--noise", &DeviceFaults::noise},    {"--long-lines", &DeviceFaults::overLongLines},
-    {"--echo", &DeviceFaults::echoOn},
-};
-
-constexpr const char* kValued[] = {"--com",       "--delay", "--wrong-answer",
-                                   "--links-dir", "--line",  "--script"};
+// One stored line per line; '#' starts a comment, blank lines and a trailing CR are skipped.
+bool ReadScript(const std::string& path, SimOptions* options, std::string* error) {
+    std::ifstream in(path);
+    *error = in ? "" : "cannot read script " + path;
+    std::string line;
+    for (int number = 1; error->empty() && std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
+            continue;
+        }
+        if (HasControlBytes(line)) {
+            *error = path + ": line " + std::to_string(number) + " holds a control character";
+        }
+        options->storedLines.push_back(line);
+    }
+    return error->empty();
+}
 
 // Applies an option that takes `value`; false when the value is not acceptable.
 bool ApplyValue(const std::string& name, const std::string& value, SimOptions* options,
@@ -52,27 +62,18 @@ bool ApplyValue(const std::string& name, const std::string& value, SimOptions* o
         options->storedLines.push_back(value);
         return !value.empty() && !HasControlBytes(value);
     }
-    // --script: one stored line per line; '#' starts a comment, blank lines and a trailing CR
-    // are skipped.
-    std::ifstream in(value);
-    if (!in) {
-        *error = "cannot read script " + value;
-    }
-    std::string line;
-    for (int number = 1; error->empty() && std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
-            continue;
-        }
-        if (HasControlBytes(line)) {
-            *error = value + ": line " + std::to_string(number) + " holds a control character";
-        }
-        options->storedLines.push_back(line);
-    }
-    return error->empty();
+    return ReadScript(value, options, error);
 }
+
+constexpr std::pair<const char*, bool DeviceFaults::*> kFaultFlags[] = {
+    {"--silent", &DeviceFaults::silent},  {"--split", &DeviceFaults::splitAnswers},
+    {"--crlf", &DeviceFaults::lfAfterCr}, {"--lower-case", &DeviceFaults::lowerCaseCodes},
+    {"--noise", &DeviceFaults::noise},    {"--long-lines", &DeviceFaults::overLongLines},
+    {"--echo", &DeviceFaults::echoOn},
+};
+
+constexpr const char* kValued[] = {"--com",       "--delay", "--wrong-answer",
+                                   "--links-dir", "--line",  "--script"};
 
 }  // namespace
 
@@ -92,14 +93,12 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
             options->storedLines.insert(options->storedLines.end(), demo.begin(), demo.end());
         } else if (std::find(std::begin(kValued), std::end(kValued), arg) == std::end(kValued)) {
             *error = "unknown option " + arg;
-            return false;
         } else if (i + 1 == args.size()) {
             *error = arg + " needs a value";
-            return false;
-        } else if (!ApplyValue(arg, args[++i], options, error)) {
-            if (error->empty()) {
-                *error = "bad value for " + arg + ": \"" + args[i] + "\"";
-            }
+        } else if (!ApplyValue(arg, args[++i], options, error) && error->empty()) {
+            *error = "bad value for " + arg + ": \"" + args[i] + "\"";
+        }
+        if (!error->empty()) {
             return false;
         }
     }
@@ -109,10 +108,8 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
 std::string SimUsage() {
     return "Usage: vdm-r30-sim [options]\n"
            "Serves a simulated VDM-R30 on a pseudo-terminal linked as a COM port.\n"
-           "\n"
            "  --com N           link as COM N, 1 to 30 (default 9)\n"
-           "  --links-dir DIR   folder of the COM links (default $XDG_RUNTIME_DIR/quillbox/ports,\n"
-           "                    or /tmp/quillbox-UID/ports)\n"
+           "  --links-dir DIR   folder of the COM links (default $XDG_RUNTIME_DIR/quillbox/ports)\n"
            "  --script FILE     stored lines, one per line; '#' starts a comment\n"
            "  --line TEXT       one stored line, e.g. --line \"!PA 1.2.3.4\" (repeatable)\n"
            "  --demo            a typical stored script of all eleven settings\n"

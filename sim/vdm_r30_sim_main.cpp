@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/com_link.h"
+#include "link/com_links_folder.h"
 #include "sim/device_model.h"
 #include "sim/pty_host.h"
 #include "sim/sim_options.h"

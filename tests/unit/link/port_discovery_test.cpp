@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "sim/com_link.h"
 #include "tests/unit/link/temp_tree.h"
 
 namespace {
@@ -110,12 +109,14 @@ TEST(Discovery, DescribesPathAndPrintableUsbProductFromInsideSysfsOnly) {
 }
 
 // The program reads its links where the simulator makes them, whatever the environment.
-TEST(Discovery, LinksFolderIsWhereTheSimulatorLinks) {
+TEST(Discovery, LinksFolderFollowsTheRuntimeFolder) {
     const char* saved = std::getenv("XDG_RUNTIME_DIR");
     const std::string restore = saved != nullptr ? saved : "";
+    const std::string fallback = "/tmp/quillbox-" + std::to_string(getuid()) + "/ports";
     for (const char* runtimeDir : {"/run/user/4242", "", static_cast<const char*>(nullptr)}) {
         runtimeDir ? setenv("XDG_RUNTIME_DIR", runtimeDir, 1) : unsetenv("XDG_RUNTIME_DIR");
-        EXPECT_EQ(PortRoots::DefaultLinksDir(), DefaultComLinksDir(runtimeDir, getuid()));
+        EXPECT_EQ(PortRoots::DefaultLinksDir(),
+                  runtimeDir && *runtimeDir ? "/run/user/4242/quillbox/ports" : fallback);
     }
     saved != nullptr ? setenv("XDG_RUNTIME_DIR", restore.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
 }
