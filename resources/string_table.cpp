@@ -76,6 +76,7 @@ constexpr Entry kStrings[] = {
     {IDS_SCRIPT_FAULT_LINE, "Line %d: %s", "%d번째 줄: %s"},
     {IDS_SCRIPT_TOO_LARGE, "The file is too large to be a script file.",
      "스크립트 파일로 보기에는 파일이 너무 큽니다."},
+    {IDS_SCRIPT_NOT_A_FILE, "This is not a regular file.", "일반 파일이 아닙니다."},
 };
 
 // The interface locale as gettext takes it: the first entry of LANGUAGE, unless the locale of

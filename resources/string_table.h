@@ -66,6 +66,7 @@ enum StringId : int {
     IDS_SCRIPT_FAULTS = 185,
     IDS_SCRIPT_FAULT_LINE = 186,
     IDS_SCRIPT_TOO_LARGE = 187,
+    IDS_SCRIPT_NOT_A_FILE = 188,
 };
 
 enum class UiLanguage { English, Korean };

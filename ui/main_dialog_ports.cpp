@@ -1,6 +1,7 @@
 // The COM port list, opening and closing the port, and the controls that follow the port.
 #include <QComboBox>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include "link/com_port_name.h"
 #include "link/port_discovery.h"
@@ -38,9 +39,12 @@ void CVDMR30QuillboxDlg::RefreshPortList() {
         const uint16_t number = portNumbers[i];
         if (number <= kMaxOfferedPort) {
             comPortCombo->addItem(QString::fromStdString(ComPortName(number)));
-            comPortCombo->setItemData(comPortCombo->count() - 1,
-                                      QString::fromStdString(DescribeComPort(number, roots)),
-                                      Qt::ToolTipRole);
+            // The USB product string is the maker's: shown as text, never as markup.
+            comPortCombo->setItemData(
+                comPortCombo->count() - 1,
+                Qt::convertFromPlainText(QString::fromStdString(DescribeComPort(number, roots)),
+                                         Qt::WhiteSpaceNoWrap),
+                Qt::ToolTipRole);
         }
     }
     comPortCombo->setCurrentIndex(0);
