@@ -112,6 +112,16 @@ UiLanguage DetectUiLanguage() {
     return LocaleNamesKorean(InterfaceLocale().c_str()) ? UiLanguage::Korean : UiLanguage::English;
 }
 
+uint8_t SystemLanguageId() {
+    for (const char* name : {"LC_ALL", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return LocaleNamesKorean(value) ? LANG_KOREAN : LANG_ENGLISH;
+        }
+    }
+    return LANG_ENGLISH;
+}
+
 std::string LoadString(int id, UiLanguage language) {
     for (const Entry& entry : kStrings) {
         if (entry.id == id) {
