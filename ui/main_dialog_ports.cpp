@@ -12,20 +12,6 @@ namespace {
 constexpr int kMaxOfferedPort = 30;
 constexpr int kMaxPortTextLength = 10;
 
-// The port always runs at 115200 8N1 without flow control; the window's baud rate and framing
-// fields are the device's own settings.
-SerialSettings PortSettings() {
-    SerialSettings settings;
-    settings.baudRate = 115200;
-    settings.byteSize = 8;
-    settings.parity = 0;
-    settings.stopBits = 0;
-    settings.parityCheck = false;
-    settings.ctsOutFlow = false;
-    settings.rtsControl = 0;
-    return settings;
-}
-
 }  // namespace
 
 void CVDMR30QuillboxDlg::RefreshPortList() {
@@ -75,7 +61,9 @@ void CVDMR30QuillboxDlg::OnOpenPort() {
     static_cast<void>(exchangeData(Exchange::FromControls));
     const std::string name = comPortCombo->currentText().left(kMaxPortTextLength).toStdString();
     const uint16_t portNumber = ParseComPortName(name);
-    if (serialPort.OpenPort(portNumber, PortSettings()) == 0) {
+    // The port always runs at the settings' defaults, 115200 8N1 without flow control; the
+    // window's baud rate and framing fields are the device's own settings.
+    if (serialPort.OpenPort(portNumber, SerialSettings()) == 0) {
         // OpenPort has shown the reason; release whatever it got.
         serialPort.ClosePort();
         serialPort.portOpen = 0;
