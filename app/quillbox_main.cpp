@@ -2,7 +2,6 @@
 #include <QTranslator>
 
 #include "app/acceptance_flag.h"
-#include "app/qt_translation.h"
 #include "app/quillbox_app.h"
 #include "resources/string_table.h"
 #include "ui/agreement_dlg.h"
@@ -15,7 +14,7 @@ namespace {
 CVDMR30QuillboxApp::Dialogs RealDialogs() {
     return {[](uint8_t systemLanguage) {
                 CAgreementDlg agreement(systemLanguage, DetectUiLanguage());
-                return agreement.DoModal();
+                return agreement.DoModal() == CAgreementDlg::IDOK;
             },
             [] {
                 CVDMR30QuillboxDlg mainWindow;

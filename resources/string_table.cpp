@@ -76,6 +76,7 @@ constexpr Entry kStrings[] = {
     {IDS_SCRIPT_FAULT_LINE, "Line %d: %s", "%d번째 줄: %s"},
     {IDS_SCRIPT_TOO_LARGE, "The file is too large to be a script file.",
      "스크립트 파일로 보기에는 파일이 너무 큽니다."},
+    {IDS_SCRIPT_NOT_A_FILE, "This is not a regular file.", "일반 파일이 아닙니다."},
 };
 
 // The interface locale as gettext takes it: the first entry of LANGUAGE, unless the locale of
@@ -109,6 +110,16 @@ bool LocaleNamesKorean(const char* locale) {
 
 UiLanguage DetectUiLanguage() {
     return LocaleNamesKorean(InterfaceLocale().c_str()) ? UiLanguage::Korean : UiLanguage::English;
+}
+
+uint8_t SystemLanguageId() {
+    for (const char* name : {"LC_ALL", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return LocaleNamesKorean(value) ? LANG_KOREAN : LANG_ENGLISH;
+        }
+    }
+    return LANG_ENGLISH;
 }
 
 std::string LoadString(int id, UiLanguage language) {

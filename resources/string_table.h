@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Identifiers of the string table. Every visible text of the windows exists in Korean and in
@@ -66,9 +67,14 @@ enum StringId : int {
     IDS_SCRIPT_FAULTS = 185,
     IDS_SCRIPT_FAULT_LINE = 186,
     IDS_SCRIPT_TOO_LARGE = 187,
+    IDS_SCRIPT_NOT_A_FILE = 188,
 };
 
 enum class UiLanguage { English, Korean };
+
+// The primary-language byte of the system default language for Korean; any other is English.
+constexpr uint8_t LANG_KOREAN = 0x12;
+constexpr uint8_t LANG_ENGLISH = 0x09;
 
 // True for a locale name of the Korean language: "ko", "ko_KR.UTF-8", "ko@...".
 bool LocaleNamesKorean(const char* locale);
@@ -77,6 +83,10 @@ bool LocaleNamesKorean(const char* locale);
 // locale (the first set of LC_ALL, LC_MESSAGES and LANG) is unset, C or POSIX, else that
 // locale; Korean when it names Korean ("ko..."), else English.
 UiLanguage DetectUiLanguage();
+
+// The system default language, from the system locale (LC_ALL, else LANG): LANG_KOREAN or
+// LANG_ENGLISH, for only "Korean or not" matters to the program.
+uint8_t SystemLanguageId();
 
 // The text of `id` in `language`, UTF-8; "" for an unknown id.
 std::string LoadString(int id, UiLanguage language);

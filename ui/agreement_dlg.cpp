@@ -2,6 +2,7 @@
 
 #include "resources/disclaimers/disclaimer_fragments.h"
 #include "ui/agreement_stream.h"
+#include "ui/dialog_units.h"
 #include "ui/rtf_reader.h"
 
 #include <QCheckBox>
@@ -12,13 +13,23 @@
 #include <QScrollBar>
 #include <QTextEdit>
 
+namespace {
+
+template <typename Widget>
+Widget* Place(Widget* widget, const char* name, const QRect& geometry) {
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+}  // namespace
+
 CAgreementDlg::CAgreementDlg(uint8_t systemLanguage, UiLanguage uiLanguage, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       systemLanguage(systemLanguage),
       uiLanguage(uiLanguage) {
     CreateControls();
-    LayOutControls();
     ConnectControls();
     OnInitDialog();
 }
@@ -29,6 +40,30 @@ int CAgreementDlg::DoModal() {
 
 void CAgreementDlg::reject() {
     confirmDecline();
+}
+
+// The controls, placed as template 130 places them (dialog units), in its tab order; the check
+// box, first of all, gets the focus.
+void CAgreementDlg::CreateControls() {
+    setFont(DialogFont());
+    const DialogUnits units(font());
+    setFixedSize(units.Size(340, 231));
+    acceptCheck = Place(new QCheckBox(this), "acceptCheck", units.Rect(8, 198, 285, 10));
+    okButton = Place(new QPushButton(this), "okButton", units.Rect(120, 210, 50, 14));
+    okButton->setDefault(true);
+    cancelButton = Place(new QPushButton(this), "cancelButton", units.Rect(170, 210, 50, 14));
+    languageLabel = Place(new QLabel(this), "languageLabel", units.Rect(8, 8, 32, 8));
+    // The template's height of a drop-down list includes its open list; the closed box is as
+    // high as the style makes it.
+    languageCombo = Place(new QComboBox(this), "languageCombo", units.Rect(44, 7, 65, 97));
+    languageCombo->resize(languageCombo->width(), languageCombo->sizeHint().height());
+    languageCombo->setMaxVisibleItems(8);
+    disclaimerEdit = Place(new QTextEdit(this), "disclaimerView", units.Rect(7, 21, 326, 176));
+    disclaimerEdit->setReadOnly(true);
+    disclaimerEdit->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                            Qt::TextSelectableByKeyboard);
+    disclaimerEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    acceptCheck->setFocus();
 }
 
 void CAgreementDlg::ConnectControls() {

@@ -22,7 +22,6 @@ class CAgreementDlg : public QDialog {
     Q_OBJECT
 
 public:
-    static constexpr uint8_t LANG_KOREAN = 0x12;
     static constexpr int IDOK = 1;
     static constexpr int IDCANCEL = 2;
 
@@ -38,7 +37,6 @@ public:
 
 private:
     void CreateControls();
-    void LayOutControls();
     void ConnectControls();
     void OnInitDialog();
 

@@ -1,20 +1,13 @@
 #include "ui/agreement_stream.h"
 
-#include "resources/disclaimers/disclaimer_fragments.h"
-
 #include <cstring>
 
+#include "resources/disclaimers/disclaimer_fragments.h"
+
 const char* const* DisclaimerFragments(int language) {
-    switch (language) {
-        case DISCLAIMER_KOREAN:
-            return koreanDisclaimer;
-        case DISCLAIMER_ENGLISH:
-            return englishDisclaimer;
-        case DISCLAIMER_FRENCH:
-            return frenchDisclaimer;
-        default:
-            return nullptr;
-    }
+    const char* const* const lists[] = {koreanDisclaimer, englishDisclaimer, frenchDisclaimer};
+    return language >= DISCLAIMER_KOREAN && language <= DISCLAIMER_FRENCH ? lists[language]
+                                                                          : nullptr;
 }
 
 int readDisclaimerChunk(DisclaimerStream& stream, char* buffer, int capacity) {
@@ -24,7 +17,7 @@ int readDisclaimerChunk(DisclaimerStream& stream, char* buffer, int capacity) {
         return 0;
     }
     const std::size_t length = std::strlen(fragment);
-    if (length > static_cast<std::size_t>(capacity < 0 ? 0 : capacity)) {
+    if (capacity < 0 || length > static_cast<std::size_t>(capacity)) {
         return 0;
     }
     std::memcpy(buffer, fragment, length);

@@ -10,12 +10,13 @@ class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font);
 
-    int X(int units) const;
-    int Y(int units) const;
     QRect Rect(int x, int y, int width, int height) const;
     QSize Size(int width, int height) const;
 
 private:
+    int X(int units) const;
+    int Y(int units) const;
+
     int baseX;
     int baseY;
 };

@@ -13,9 +13,22 @@
 namespace {
 
 constexpr int kMaxDeviceIdLength = 8;
+// The bytes on which an edit and its field last agreed, kept on the edit.
+constexpr const char* kAgreedBytes = "agreedBytes";
 
-// Writes only a changed text, so that a caret in an unchanged edit stays where it is. Every
-// logged line shows the fields again, so the usual case, nothing changed, costs no copy.
+// True when the field has changed since it and its edit last agreed; they agree from now on.
+// An edit is written only then, so that what the operator types survives lines arriving.
+bool FieldChanged(QLineEdit* edit, const std::string& bytes) {
+    const QByteArray value = QByteArray::fromStdString(bytes);
+    const QVariant agreed = edit->property(kAgreedBytes);
+    if (agreed.isValid() && agreed.toByteArray() == value) {
+        return false;
+    }
+    edit->setProperty(kAgreedBytes, value);
+    return true;
+}
+
+// Writes only a changed text, so that a caret in an unchanged edit stays where it is.
 void ShowText(QLineEdit* edit, const std::string& bytes, UiLanguage language) {
     if (!ShowsDeviceText(edit->text(), bytes, language)) {
         edit->setText(DecodeDeviceText(bytes, language));
@@ -35,10 +48,11 @@ void SetIdLimit(QLineEdit* edit, qsizetype idLength) {
 
 // A field keeps the device's bytes while its edit still shows them; an edited text is encoded
 // for the device.
-void TakeText(const QLineEdit* edit, std::string& bytes, UiLanguage language) {
+void TakeText(QLineEdit* edit, std::string& bytes, UiLanguage language) {
     if (!ShowsDeviceText(edit->text(), bytes, language)) {
         bytes = EncodeDeviceText(edit->text(), language);
     }
+    edit->setProperty(kAgreedBytes, QByteArray::fromStdString(bytes));
 }
 
 }  // namespace
@@ -50,17 +64,23 @@ void CVDMR30QuillboxDlg::LimitDeviceId() {
 
 bool CVDMR30QuillboxDlg::exchangeData(Exchange direction) {
     if (direction == Exchange::ToControls) {
-        ShowText(hostPortEdit, fields.hostPortText, language);
-        ShowText(commandEdit, fields.commandText, language);
+        QLineEdit* const edits[] = {hostPortEdit, commandEdit, intervalEdit, timeoutEdit};
+        const std::string* const texts[] = {&fields.hostPortText, &fields.commandText,
+                                            &fields.intervalText, &fields.timeoutText};
+        for (int i = 0; i < 4; ++i) {
+            if (FieldChanged(edits[i], *texts[i])) {
+                ShowText(edits[i], *texts[i], language);
+            }
+        }
         autoScrollCheck->setChecked(fields.autoScroll != 0);
-        // A short ID needs no decoding: no character shown takes fewer bytes than UTF-16 units.
         const std::string& id = fields.deviceIdText;
-        SetIdLimit(deviceIdEdit, id.size() <= kMaxDeviceIdLength
-                                     ? qsizetype(id.size())
-                                     : DecodeDeviceText(id, language).size());
-        ShowText(deviceIdEdit, fields.deviceIdText, language);
-        ShowText(intervalEdit, fields.intervalText, language);
-        ShowText(timeoutEdit, fields.timeoutText, language);
+        if (FieldChanged(deviceIdEdit, id)) {
+            // A short ID needs no decoding: no character takes fewer bytes than UTF-16 units.
+            SetIdLimit(deviceIdEdit, id.size() <= kMaxDeviceIdLength
+                                         ? qsizetype(id.size())
+                                         : DecodeDeviceText(id, language).size());
+            ShowText(deviceIdEdit, id, language);
+        }
         return true;
     }
     TakeText(hostPortEdit, fields.hostPortText, language);

@@ -1,6 +1,7 @@
 // The COM port list, opening and closing the port, and the controls that follow the port.
 #include <QComboBox>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include "link/com_port_name.h"
 #include "link/port_discovery.h"
@@ -10,20 +11,6 @@ namespace {
 
 constexpr int kMaxOfferedPort = 30;
 constexpr int kMaxPortTextLength = 10;
-
-// The port always runs at 115200 8N1 without flow control; the window's baud rate and framing
-// fields are the device's own settings.
-SerialSettings PortSettings() {
-    SerialSettings settings;
-    settings.baudRate = 115200;
-    settings.byteSize = 8;
-    settings.parity = 0;
-    settings.stopBits = 0;
-    settings.parityCheck = false;
-    settings.ctsOutFlow = false;
-    settings.rtsControl = 0;
-    return settings;
-}
 
 }  // namespace
 
@@ -38,9 +25,12 @@ void CVDMR30QuillboxDlg::RefreshPortList() {
         const uint16_t number = portNumbers[i];
         if (number <= kMaxOfferedPort) {
             comPortCombo->addItem(QString::fromStdString(ComPortName(number)));
-            comPortCombo->setItemData(comPortCombo->count() - 1,
-                                      QString::fromStdString(DescribeComPort(number, roots)),
-                                      Qt::ToolTipRole);
+            // The USB product string is the maker's: shown as text, never as markup.
+            comPortCombo->setItemData(
+                comPortCombo->count() - 1,
+                Qt::convertFromPlainText(QString::fromStdString(DescribeComPort(number, roots)),
+                                         Qt::WhiteSpaceNoWrap),
+                Qt::ToolTipRole);
         }
     }
     comPortCombo->setCurrentIndex(0);
@@ -71,7 +61,9 @@ void CVDMR30QuillboxDlg::OnOpenPort() {
     static_cast<void>(exchangeData(Exchange::FromControls));
     const std::string name = comPortCombo->currentText().left(kMaxPortTextLength).toStdString();
     const uint16_t portNumber = ParseComPortName(name);
-    if (serialPort.OpenPort(portNumber, PortSettings()) == 0) {
+    // The port always runs at the settings' defaults, 115200 8N1 without flow control; the
+    // window's baud rate and framing fields are the device's own settings.
+    if (serialPort.OpenPort(portNumber, SerialSettings()) == 0) {
         // OpenPort has shown the reason; release whatever it got.
         serialPort.ClosePort();
         serialPort.portOpen = 0;

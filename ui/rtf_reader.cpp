@@ -315,21 +315,16 @@ void RtfReader::TextByte(unsigned char byte) {
     leadPending = IsDoubleByte(codePage) && !leadPending && byte >= 0x81;
 }
 
-// The code page of font number `font`; the document's for a font without character set or
-// missing from the table.
-int RtfReader::CodePageOfFont(int font) const {
-    const auto entry = fontCodePages.find(font);
-    return entry != fontCodePages.end() && entry->second > 0 ? entry->second : ansiCodePage;
-}
-
 // The code page of the next byte: a two-byte character ends in the code page it began in;
-// \dbch text is in its \af font, other text in the run's font.
+// \dbch text is in its \af font, other text in the run's font; a font without character set or
+// missing from the table reads in the document's code page.
 int RtfReader::CodePageFor() const {
     if (leadPending) {
         return bytesCodePage;
     }
     const bool doubleByte = state.charClass == kDoubleByte && state.doubleByteFont >= 0;
-    return CodePageOfFont(doubleByte ? state.doubleByteFont : state.font);
+    const auto entry = fontCodePages.find(doubleByte ? state.doubleByteFont : state.font);
+    return entry != fontCodePages.end() && entry->second > 0 ? entry->second : ansiCodePage;
 }
 
 void RtfReader::FlushText() {

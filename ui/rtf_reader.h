@@ -58,7 +58,6 @@ private:
     void TableWord(std::string_view name, int param);
     bool Reading() const;
     void TextByte(unsigned char byte);
-    int CodePageOfFont(int font) const;
     int CodePageFor() const;
     void FlushText();
     void ApplyParagraph();

@@ -3,6 +3,7 @@
 // the typing rules of the address fields.
 #include <QCheckBox>
 #include <QLibraryInfo>
+#include <QTextDocumentFragment>
 #include <QTranslator>
 #include <QtTest>
 #include <map>
@@ -53,18 +54,30 @@ void MainDialogTest::startStatePortsAndKeys() {
     QVERIFY(f.ShowsPortClosed());
     QVERIFY(f.Show());
     // Sorted, each entry's device as its tooltip, searched again at the next focus, keeping
-    // the selected position.
+    // the selected position. A USB product string is shown as it is, never as markup.
     auto* combo = f.Control<QComboBox>(1000);
     combo->setCurrentIndex(1);
     QVERIFY(devices[7] = f.AddDevice(7));
+    const QString product = QStringLiteral("<b>Sim</b> &amp; co");
+    const QString ttyName = QFileInfo(devices[7]->SlavePath().c_str()).fileName();
+    const QString productFolder =
+        QStringLiteral("%1/class/tty/%2/device").arg(f.ports.Roots().sysRoot.c_str(), ttyName);
+    QVERIFY(QDir().mkpath(productFolder));
+    QFile productFile(productFolder + "/product");
+    QVERIFY(productFile.open(QIODevice::WriteOnly) && productFile.write(product.toUtf8()) > 0);
+    productFile.close();
     f.Control(1004)->setFocus();
     combo->setFocus(Qt::MouseFocusReason);
     QStringList shown;
     QStringList expected;
     for (const auto& [com, device] : devices) {
+        const QString tip = combo->itemData(int(shown.size()), Qt::ToolTipRole).toString();
         shown << combo->itemText(int(shown.size())) + ' ' +
-                     combo->itemData(int(shown.size()), Qt::ToolTipRole).toString();
-        expected << QStringLiteral("COM%1 %2").arg(com).arg(device->SlavePath().c_str());
+                     (Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText()
+                                               : tip);
+        expected << QStringLiteral("COM%1 %2%3")
+                        .arg(com)
+                        .arg(device->SlavePath().c_str(), com == 7 ? " - " + product : QString());
     }
     QCOMPARE(shown, expected);
     QCOMPARE(combo->currentText(), QStringLiteral("COM3"));

@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include "main_window_fixture.h"
 
 namespace {
@@ -55,9 +57,13 @@ void ScriptEndToEndTest::viewThenWriteKeepsTheDeviceBytes() {
     f.Create(language);
     QVERIFY(f.Show());
     QVERIFY(f.Open());
+    // A command typed while lines arrive stays as typed.
+    auto* command = f.Control<QLineEdit>(1007);
+    MainWindowFixture::Type(command, QStringLiteral("!E1"));
     f.Click(1009);
     QTRY_COMPARE_WITH_TIMEOUT(f.LogCount(), int(kStoredScript.size()) + 2, kTimeoutMs);
     QCOMPARE(f.ShownSettings(), kStoredShown);
+    QCOMPARE(command->text(), QStringLiteral("!E1"));
     if (roughLine) {
         return;
     }
@@ -104,8 +110,8 @@ void ScriptEndToEndTest::openScriptThenWrite() {
 }
 
 // Saved under a Korean interface, the typed ID goes to the file in code page 949; opening the
-// file brings every field back. A faulty file changes nothing and is reported once, with every
-// faulty line.
+// file brings every field back. A faulty file, a FIFO or a device changes nothing and is
+// reported once, with every faulty line or the reason.
 void ScriptEndToEndTest::saveScriptThenOpenIt() {
     MainWindowFixture f;
     CVDMR30QuillboxDlg& window = f.Create(UiLanguage::Korean);
@@ -137,6 +143,23 @@ void ScriptEndToEndTest::saveScriptThenOpenIt() {
     QCOMPARE(f.boxes.Last().icon, QMessageBox::Critical);
     QCOMPARE(f.boxes.Last().detail.count(QStringLiteral("번째 줄")), 2);
     QVERIFY(f.boxes.Last().detail.startsWith(QStringLiteral("2번째 줄")));
+    QCOMPARE(f.ShownSettings(), entered);
+
+    const QString fifo = f.FilePath(QStringLiteral("fifo"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // A regular file that fails to read is refused too, not taken for an empty script.
+    const QString notAFile = QStringLiteral("일반 파일이 아닙니다.");
+    const QStringList refused[] = {{"/dev/null", notAFile},
+                                   {fifo, notAFile},
+                                   {"/proc/self/mem", QString::fromLocal8Bit(strerror(EIO))}};
+    for (const QStringList& file : refused) {
+        f.boxes.SetFileAnswer(file[0]);
+        QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(f.boxes.Last().text,
+                 "스크립트 파일 " + QDir::cleanPath(file[0]) + "을(를) 읽을 수 없습니다.");
+        QCOMPARE(f.boxes.Last().detail, file[1]);
+    }
+    QCOMPARE(f.boxes.Count(), 10);
     QCOMPARE(f.ShownSettings(), entered);
 }
 
