@@ -36,11 +36,6 @@ int HexDigit(unsigned char c) {
     return IsDigit(c) ? c - '0' : (c | 0x20) >= 'a' && (c | 0x20) <= 'f' ? (c | 0x20) - 87 : -1;
 }
 
-// The East Asian code pages, in which a byte from 0x81 on leads a two-byte character.
-bool IsDoubleByte(int codePage) {
-    return codePage == 949 || codePage == 932 || codePage == 936 || codePage == 950;
-}
-
 // Western, symbol and Korean fonts; any other reads in the document's code page.
 int CharsetCodePage(int charset) {
     return charset == 0 ? 1252 : charset == 2 ? kSymbolCodePage : charset == 129 ? 949 : -1;
@@ -312,7 +307,8 @@ void RtfReader::TextByte(unsigned char byte) {
         bytesCodePage = codePage;
     }
     bytes += static_cast<char>(byte);
-    leadPending = IsDoubleByte(codePage) && !leadPending && byte >= 0x81;
+    // In code page 949 a byte from 0x81 on leads a two-byte character.
+    leadPending = codePage == 949 && !leadPending && byte >= 0x81;
 }
 
 // The code page of the next byte: a two-byte character ends in the code page it began in;

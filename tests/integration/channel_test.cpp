@@ -116,14 +116,14 @@ TEST_F(Channel, RefusedOpensHoldNothing) {
 
 TEST_F(Channel, UnpluggedDeviceIsLostOnceWithOneMessage) {
     WorkerHarness worker(port);
-    ASSERT_EQ(worker.OpenLikeOwner(kPort), 1);
+    ASSERT_EQ(Open(), 1);
     pty.Unplug();
-    ASSERT_TRUE(worker.WaitForPortLost(1));
+    ASSERT_TRUE(worker.WaitUntil([](const auto& taken) { return taken.lost >= 1; }));
     // What the window does on a lost port: a write still fails once, then the port closes.
     EXPECT_EQ(port.WritePort("!VS\r", 4), 0);
     worker.CloseLikeOwner();
     ASSERT_TRUE(worker.Stop());
-    EXPECT_EQ(worker.PortLostCount(), 1);
+    EXPECT_EQ(worker.Seen().lost, 1);
     ASSERT_EQ(sink.Count(), 2u);
     EXPECT_EQ(sink.messages[0].text, "Fail to read file:" + std::to_string(EIO));
     EXPECT_EQ(sink.messages[1].text, "Fail to write file:" + std::to_string(EIO));
@@ -146,12 +146,13 @@ TEST_F(Channel, OpenCloseCyclesUnderFloodLoseAndLeakNothing) {
     {
         WorkerHarness worker(port);
         for (int cycle = 0; cycle < 200 && cycled; ++cycle) {
-            cycled =
-                worker.OpenLikeOwner(kPort) == 1 && worker.WaitForLines(worker.LineCount() + 1);
+            const size_t seen = worker.Seen().lines.size();
+            cycled = Open() == 1 &&
+                     worker.WaitUntil([&](const auto& taken) { return taken.lines.size() > seen; });
             worker.CloseLikeOwner();
         }
         cycled = worker.Stop() && cycled;
-        for (const std::string& line : worker.Lines()) {
+        for (const std::string& line : worker.Seen().lines) {
             EXPECT_EQ(line.find_first_not_of(flood.substr(0, 16)), std::string::npos) << line;
         }
     }

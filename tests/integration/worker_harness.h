@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -32,33 +33,25 @@ public:
         }
         return result.load() == 0;
     }
-    // The Open handler at the fixed settings; OpenPort's result.
-    int OpenLikeOwner(uint16_t portNumber) { return port.OpenPort(portNumber, SerialSettings{}); }
     // The Close handler: flag first, then the channel.
     void CloseLikeOwner() {
         port.portOpen.store(0);
         port.ClosePort();
     }
-    // True once `count` lines were recorded; false after ten seconds.
-    bool WaitForLines(size_t count) {
+    // What the window was handed so far: the lines, and how often the port was lost.
+    struct Taken {
+        std::vector<std::string> lines;
+        int lost = 0;
+    };
+    // True once `done` holds for what was taken; false after ten seconds.
+    bool WaitUntil(const std::function<bool(const Taken&)>& done) {
         std::unique_lock<std::mutex> lock(mutex);
-        return changed.wait_for(lock, std::chrono::seconds(10),
-                                [&] { return lines.size() >= count; });
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return done(taken); });
     }
-    // True once the worker reported the port lost `count` times; false after ten seconds.
-    bool WaitForPortLost(int count) {
-        std::unique_lock<std::mutex> lock(mutex);
-        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return lost >= count; });
-    }
-    int PortLostCount() const {
+    Taken Seen() const {
         std::lock_guard<std::mutex> lock(mutex);
-        return lost;
+        return taken;
     }
-    std::vector<std::string> Lines() const {
-        std::lock_guard<std::mutex> lock(mutex);
-        return lines;
-    }
-    size_t LineCount() const { return Lines().size(); }
 
 private:
     void Take() {
@@ -67,9 +60,9 @@ private:
         std::lock_guard<std::mutex> lock(mutex);
         for (const ReceivedItem& item : items) {
             if (item.kind == ReceivedItem::Kind::Line) {
-                lines.push_back(item.line);
+                taken.lines.push_back(item.line);
             }
-            lost += item.kind == ReceivedItem::Kind::PortLost ? 1 : 0;
+            taken.lost += item.kind == ReceivedItem::Kind::PortLost ? 1 : 0;
         }
         changed.notify_all();
     }
@@ -77,10 +70,9 @@ private:
     CSCom& port;
     std::atomic<int> stopWorker{0};
     std::atomic<int> result{-1};
-    mutable std::mutex mutex;  // guards lines and lost
+    mutable std::mutex mutex;  // guards taken
     std::condition_variable changed;
-    std::vector<std::string> lines;
-    int lost = 0;
+    Taken taken;
     ReceiveQueue queue{[this] { Take(); }};
     ReceiveContext context{port, stopWorker, queue};
     std::thread worker;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/settings_record.h"
 #include "ui/ip_address_edit.h"
 #include "ui/log_list_ctrl.h"
 #include "ui/main_dialog.h"
@@ -87,13 +88,9 @@ public:
         QStringList shown;
         for (int id : kSettingIds) {
             if (auto* address = Control<IpAddressEdit>(id)) {
-                const uint32_t a = address->GetAddress();
-                shown << (address->IsBlank() ? QString()
-                                             : QStringLiteral("%1.%2.%3.%4")
-                                                   .arg(a >> 24)
-                                                   .arg(a >> 16 & 0xFF)
-                                                   .arg(a >> 8 & 0xFF)
-                                                   .arg(a & 0xFF));
+                shown << (address->IsBlank()
+                              ? QString()
+                              : QString::fromStdString(FormatDotted(address->GetAddress())));
             } else if (auto* edit = Control<QLineEdit>(id)) {
                 shown << edit->text();
             } else {

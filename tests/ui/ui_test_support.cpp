@@ -1,7 +1,5 @@
 #include "ui_test_support.h"
 
-#include "ui/rtf_reader.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -17,7 +15,6 @@ std::function<int(QDialog&)> ModalRecorder::Runner() {
     return [this](QDialog& dialog) {
         Shown entry;
         entry.className = QString::fromLatin1(dialog.metaObject()->className());
-        entry.caption = dialog.windowTitle();
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
             entry.text = box->text();
             entry.detail = box->informativeText();
@@ -25,9 +22,6 @@ std::function<int(QDialog&)> ModalRecorder::Runner() {
             entry.buttons = box->standardButtons();
             if (box->defaultButton() != nullptr) {
                 entry.defaultButton = box->standardButton(box->defaultButton());
-            }
-            for (QAbstractButton* button : box->buttons()) {
-                entry.buttonTexts << button->text();
             }
         }
         shown.push_back(entry);
@@ -88,16 +82,6 @@ int OpenLine(const PtyHost& device) {
 
 }  // namespace
 
-bool WriteOnProgramSide(const PtyHost& device, const std::string& bytes) {
-    const int fd = OpenLine(device);
-    if (fd < 0) {
-        return false;
-    }
-    const bool written = write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size());
-    close(fd);
-    return written;
-}
-
 bool LineLockedByOther(const PtyHost& device) {
     const int fd = OpenLine(device);
     if (fd < 0) {
@@ -153,14 +137,4 @@ void LineFlood::Stop() {
         }
         close(fd);
     }
-}
-
-void ReadRtf(QTextDocument& document, const QByteArray& rtf, int chunk) {
-    RtfReader reader(document);
-    const int size = int(rtf.size());
-    const int step = chunk > 0 ? chunk : qMax(1, size);
-    for (int pos = 0; pos < size; pos += step) {
-        reader.Feed(rtf.constData() + pos, qMin(step, size - pos));
-    }
-    reader.Finish();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -12,8 +11,6 @@
 #include <thread>
 #include <vector>
 
-class QTextDocument;
-
 #include "link/com_port_map.h"
 #include "sim/pty_host.h"
 
@@ -24,13 +21,11 @@ class ModalRecorder {
 public:
     struct Shown {
         QString className;  // the dialog's class, e.g. "QMessageBox" or "CAboutDlg"
-        QString caption;
         QString text;
         QString detail;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         QMessageBox::StandardButtons buttons;
-        QStringList buttonTexts;
     };
 
     // The answer given to every dialog (a QMessageBox::StandardButton, or a dialog code).
@@ -56,7 +51,6 @@ class SimulatedPorts {
 public:
     SimulatedPorts();
 
-    bool IsValid() const { return folder.isValid(); }
     const PortRoots& Roots() const { return roots; }
 
     // Starts a simulated VDM-R30 with `storedLines` and links it as COM `comNumber`; nullptr
@@ -72,11 +66,6 @@ private:
 // What a simulated device has received (complete command lines) and what it stores now.
 std::vector<std::string> CommandsReceived(PtyHost& device);
 std::vector<std::string> StoredLines(PtyHost& device);
-
-// Writes `bytes` on the program's side of the device's line, as a second program would: the
-// device receives them after everything the program wrote before. False when the line cannot
-// be opened or written.
-bool WriteOnProgramSide(const PtyHost& device, const std::string& bytes);
 
 // True while some other open file of the device's line holds its lock (the program's open
 // port does).
@@ -102,6 +91,3 @@ private:
     int finishedFd;  // eventfd, written when the thread ends
     std::thread thread;
 };
-
-// Reads `rtf` into `document` in pieces of `chunk` bytes (all at once for 0).
-void ReadRtf(QTextDocument& document, const QByteArray& rtf, int chunk = 0);

@@ -27,9 +27,6 @@ public:
     ~TempTree() { std::filesystem::remove_all(root); }
 
     std::string Path(const std::string& relative) const { return root + "/" + relative; }
-    void MakeDir(const std::string& relative) const {
-        std::filesystem::create_directories(Path(relative));
-    }
     void WriteFile(const std::string& relative, const std::string& content) const {
         std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
         std::ofstream(Path(relative), std::ios::binary) << content;
