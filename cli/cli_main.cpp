@@ -1,8 +1,6 @@
 #include <signal.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 
 #include "cli/acceptance_file.h"
@@ -16,8 +14,6 @@
 namespace {
 
 constexpr int kMaxPorts = 30;
-// A script holds eleven short lines; a larger file is not one, and is not read whole.
-constexpr size_t kMaxScriptBytes = 64 * 1024;
 
 int ListPorts() {
     uint16_t numbers[kMaxPorts] = {};
@@ -73,16 +69,9 @@ int Agree() {
 // Reads the script file (standard input for "-") and checks it whole into `fields`; prints
 // every fault as FILE:LINE: reason.
 bool LoadScriptFile(const std::string& name, DeviceFields& fields) {
-    std::FILE* file = name == "-" ? stdin : std::fopen(name.c_str(), "rbe");
-    std::string text(kMaxScriptBytes + 1, '\0');
-    text.resize(file != nullptr ? std::fread(&text[0], 1, text.size(), file) : 0);
-    const int error = file == nullptr || std::ferror(file) != 0 ? errno : 0;
-    if (file != nullptr && file != stdin) {
-        std::fclose(file);
-    }
-    if (error != 0 || text.size() > kMaxScriptBytes) {
-        const std::string why = error != 0 ? std::strerror(error)
-                                           : LoadString(IDS_SCRIPT_TOO_LARGE, DetectUiLanguage());
+    std::string text;
+    const std::string why = ReadScriptBytes(name, text, DetectUiLanguage());
+    if (!why.empty()) {
         PrintError(Tr("%s: cannot read: %s", "%s: 읽을 수 없습니다: %s", {name, why}));
         return false;
     }

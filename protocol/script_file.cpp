@@ -1,7 +1,13 @@
 #include "protocol/script_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 
 #include "protocol/settings_record.h"
@@ -94,7 +100,41 @@ std::string UnwritableLine(int step, const TextFields& t) {
                        : "!SC " + t.deviceIdText;
 }
 
+// Reads to the end, but never more than one byte past what a script may hold.
+std::string ReadWhole(int fd, std::string& bytes, UiLanguage language) {
+    bytes.assign(kMaxScriptFileBytes + 1, '\0');
+    size_t got = 0;
+    for (ssize_t n = 1; n != 0 && got < bytes.size();) {
+        n = read(fd, &bytes[got], bytes.size() - got);
+        if (n < 0 && errno != EINTR) {
+            return std::strerror(errno);
+        }
+        got += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    bytes.resize(got);
+    return got > kMaxScriptFileBytes ? LoadString(IDS_SCRIPT_TOO_LARGE, language) : "";
+}
+
 }  // namespace
+
+std::string ReadScriptBytes(const std::string& path, std::string& bytes, UiLanguage language) {
+    if (path == "-") {
+        return ReadWhole(STDIN_FILENO, bytes, language);
+    }
+    const std::string notAFile = LoadString(IDS_SCRIPT_NOT_A_FILE, language);
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return notAFile;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const std::string why = regular ? ReadWhole(fd, bytes, language) : notAFile;
+    close(fd);
+    return why;
+}
 
 bool ReadScriptFile(const std::string& text, DeviceFields& fields,
                     std::vector<ScriptFileFault>& faults, UiLanguage language) {

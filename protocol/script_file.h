@@ -20,6 +20,15 @@ struct ScriptFileFault {
 [[nodiscard]] bool ReadScriptFile(const std::string& text, DeviceFields& fields,
                                   std::vector<ScriptFileFault>& faults, UiLanguage language);
 
+// A script holds eleven short lines; a larger file is not one, and is not read whole.
+constexpr size_t kMaxScriptFileBytes = 64 * 1024;
+
+// Reads the file at `path` ("-": standard input) into `bytes`. What is not a regular file is
+// refused unopened (a FIFO would block the open, a terminal would raise its DTR), and again
+// after the open should one have been put in its place meanwhile; so is a file larger than
+// kMaxScriptFileBytes. Empty, or why not in `language`.
+std::string ReadScriptBytes(const std::string& path, std::string& bytes, UiLanguage language);
+
 // The fields as a script file: the lines that Write Script would store, in its order.
 std::string FormatScriptFile(DeviceFields& fields);
 

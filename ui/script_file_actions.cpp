@@ -1,16 +1,10 @@
 // Script files in the window: Open Script fills the settings from a file, Save Script As saves
 // them as one. Both are offered by their keys and by the settings area's context menu.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
 #include <QSaveFile>
 #include <QStringList>
-#include <cerrno>
-#include <cstring>
 
 #include "protocol/script_file.h"
 #include "ui/ip_address_edit.h"
@@ -18,8 +12,6 @@
 
 namespace {
 
-// A script holds eleven short lines; a larger file is not one, and is not read whole.
-constexpr qint64 kMaxScriptFileBytes = 64 * 1024;
 // Faults listed in the box; the rest are left out, so the box stays on the screen.
 constexpr size_t kMaxListedFaults = 20;
 
@@ -33,32 +25,6 @@ QString FaultList(const std::vector<ScriptFileFault>& faults, const QString& lin
                                                             faults[i].reason.c_str()));
     }
     return lines.join('\n');
-}
-
-// Reads at most one byte more than a script may hold. What is not a regular file is refused
-// unopened (a FIFO would block the open, a terminal would raise its DTR), and refused again
-// after the open should one have been put in its place meanwhile. Empty, or why not.
-QString ReadScriptBytes(const QString& path, QByteArray& bytes, const QString& notAFile) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    if (stat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        return notAFile;
-    }
-    const int fd = open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return QString::fromLocal8Bit(strerror(errno));
-    }
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return notAFile;
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        close(fd);
-        return file.errorString();
-    }
-    bytes = file.read(kMaxScriptFileBytes + 1);
-    return file.error() == QFileDevice::NoError ? QString() : file.errorString();
 }
 
 }  // namespace
@@ -103,11 +69,10 @@ void CVDMR30QuillboxDlg::OnOpenScript() {
     if (path.isEmpty()) {
         return;
     }
-    QByteArray bytes;
-    const QString why = ReadScriptBytes(path, bytes, Text(IDS_SCRIPT_NOT_A_FILE));
-    if (!why.isEmpty() || bytes.size() > kMaxScriptFileBytes) {
-        ShowFileError(IDS_SCRIPT_READ_FAILED, path,
-                      why.isEmpty() ? Text(IDS_SCRIPT_TOO_LARGE) : why);
+    std::string bytes;
+    const std::string why = ReadScriptBytes(QFile::encodeName(path).toStdString(), bytes, language);
+    if (!why.empty()) {
+        ShowFileError(IDS_SCRIPT_READ_FAILED, path, QString::fromStdString(why));
         return;
     }
     // What the operator typed and no exchange took over yet stays where the file sets nothing.
@@ -122,7 +87,7 @@ void CVDMR30QuillboxDlg::OnOpenScript() {
     fields.deviceIdText.clear();
     secondHostAddressCtrl->ClearAddress();
     std::vector<ScriptFileFault> faults;
-    if (ReadScriptFile(bytes.toStdString(), *this, faults, language)) {
+    if (ReadScriptFile(bytes, *this, faults, language)) {
         exchangeData(Exchange::ToControls);
         return;
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -124,6 +125,11 @@ TEST_F(CliTest, BadFilesAreRefusedLineByLineAndNothingIsSent) {
     // A file far larger than any script is refused without reading it all.
     tree.WriteFile("unit7.txt", std::string(70000, '#') + "\n" + kFile);
     EXPECT_EQ(Run({"write", "COM9", "FILE"}).status, 2);
+    // Neither a FIFO, whose open would wait for a writer, nor a terminal is read as a script.
+    ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {tree.Path("fifo"), device->SlavePath()}) {
+        EXPECT_EQ(Run({"write", "COM9", path}).status, 2) << path;
+    }
     EXPECT_TRUE(Model(&DeviceModel::CommandLog).empty());
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "link/com_links_folder.h"
 #include "tests/unit/link/temp_tree.h"
 
 namespace {
@@ -108,17 +109,12 @@ TEST(Discovery, DescribesPathAndPrintableUsbProductFromInsideSysfsOnly) {
     EXPECT_EQ(DescribeComPort(6, tree.Roots()), dev + "/ttyUSB1");
 }
 
-// The program reads its links where the simulator makes them, whatever the environment.
+// The program reads its links where the simulator makes them.
 TEST(Discovery, LinksFolderFollowsTheRuntimeFolder) {
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string restore = saved != nullptr ? saved : "";
-    const std::string fallback = "/tmp/quillbox-" + std::to_string(getuid()) + "/ports";
-    for (const char* runtimeDir : {"/run/user/4242", "", static_cast<const char*>(nullptr)}) {
-        runtimeDir ? setenv("XDG_RUNTIME_DIR", runtimeDir, 1) : unsetenv("XDG_RUNTIME_DIR");
-        EXPECT_EQ(PortRoots::DefaultLinksDir(),
-                  runtimeDir && *runtimeDir ? "/run/user/4242/quillbox/ports" : fallback);
-    }
-    saved != nullptr ? setenv("XDG_RUNTIME_DIR", restore.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(DefaultComLinksDir("/run/user/42", 7), "/run/user/42/quillbox/ports");
+    EXPECT_EQ(DefaultComLinksDir("", 7), "/tmp/quillbox-7/ports");
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(PortRoots::DefaultLinksDir(), "/tmp/quillbox-" + std::to_string(getuid()) + "/ports");
 }
 
 }  // namespace
