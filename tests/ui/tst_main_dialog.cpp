@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QTextDocumentFragment>
 #include <QtTest>
+#include <fstream>
 #include <map>
 
 #include "main_window_fixture.h"
@@ -58,9 +59,8 @@ void MainDialogTest::startStatePortsAndKeys() {
     const QString productFolder =
         QStringLiteral("%1/class/tty/%2/device").arg(f.ports.Roots().sysRoot.c_str(), ttyName);
     QVERIFY(QDir().mkpath(productFolder));
-    QFile productFile(productFolder + "/product");
-    QVERIFY(productFile.open(QIODevice::WriteOnly) && productFile.write(product.toUtf8()) > 0);
-    productFile.close();
+    std::ofstream(QFile::encodeName(productFolder + "/product").toStdString())
+        << product.toStdString();
     f.Control(1004)->setFocus();
     combo->setFocus(Qt::MouseFocusReason);
     QStringList shown;
