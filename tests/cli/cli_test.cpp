@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -173,10 +175,17 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NoConfirmation", {}, {"send", "COM9", "!XX", "--timeout=0.5"}, 1, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// COM30 has no device in the built-in table nor a link: nothing is opened.
+// A port that another program holds (its lock, as the window takes it) and a COM number with
+// no device both exit 3 with nothing sent.
 TEST_F(CliTest, AnUnopenablePortExitsThreeAndNoBackupMeansNoErase) {
-    const Result missing = Run({"view", "COM30"});
-    EXPECT_EQ(missing.status, 3) << missing.err;
+    const int holder = open(device->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    for (const char* port : {"COM9", "COM30"}) {
+        const Result refused = Run({"view", port});
+        EXPECT_EQ(refused.status, 3) << port << refused.err;
+    }
+    close(holder);
+    EXPECT_TRUE(Model(&DeviceModel::CommandLog).empty());
     // Reached by its device path, the port opens; the backup folder cannot be made.
     tree.WriteFile("home/.local/share/quillbox", "a file where the folder belongs");
     const Result result = Run({"delete", device->SlavePath()});
