@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <algorithm>
 
 #include "protocol/protocol_constants.h"
@@ -19,6 +21,63 @@ constexpr int kRowPadding = 4;
 constexpr int kTextMargin = 3;
 const QColor kGridColour(128, 128, 128);
 
+// The list's vertical scroll bar. Every layout while rows stream sets its steps, range and value,
+// yet among thousands of rows the slider rarely moves by a pixel; repainting the whole bar (a
+// tall gradient that the style spreads over helper threads) each time would cost more than the
+// rows themselves. So it repaints only when what it shows changes: the slider's place and size,
+// and whether it stands at either end (the arrows' state).
+class LogScrollBar : public QScrollBar {
+public:
+    explicit LogScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {}
+
+    // Sets the range and, with `toEnd`, moves to its end, judged as one change: the slider
+    // that stays at the end of a longer range is not repainted for the moment between.
+    void Place(int maximum, bool toEnd) {
+        holding = true;
+        setRange(0, maximum);
+        if (toEnd) {
+            setValue(maximum);
+        }
+        holding = false;
+        sliderChange(SliderValueChange);
+    }
+
+protected:
+    void sliderChange(SliderChange change) override {
+        if (holding) {
+            return;
+        }
+        const Look now = CurrentLook();
+        if (change != SliderOrientationChange && now == shown) {
+            return;
+        }
+        shown = now;
+        QScrollBar::sliderChange(change);
+    }
+
+private:
+    struct Look {
+        QRect slider;
+        bool atMinimum = false;
+        bool atMaximum = false;
+        bool operator==(const Look& other) const {
+            return slider == other.slider && atMinimum == other.atMinimum &&
+                   atMaximum == other.atMaximum;
+        }
+    };
+
+    Look CurrentLook() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return Look{style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                            QStyle::SC_ScrollBarSlider, this),
+                    value() == minimum(), value() == maximum()};
+    }
+
+    bool holding = false;
+    Look shown;
+};
+
 }  // namespace
 
 CLogListCtrl::CLogListCtrl(QWidget* parent)
@@ -27,6 +86,7 @@ CLogListCtrl::CLogListCtrl(QWidget* parent)
       headerModel(new QStandardItemModel(0, 2, this)),
       header(new QHeaderView(Qt::Horizontal, this)) {
     setFocusPolicy(Qt::ClickFocus);
+    setVerticalScrollBar(new LogScrollBar(this));
     // The rows paint every pixel of the viewport, so nothing behind it is painted first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -109,12 +169,10 @@ void CLogListCtrl::LayOut() {
     const long long content = static_cast<long long>(rows) * rowHeight;
     vertical->setPageStep(viewHeight);
     vertical->setSingleStep(rowHeight);
-    vertical->setRange(0, static_cast<int>(std::max(0LL, content - viewHeight)));
+    static_cast<LogScrollBar*>(vertical)->Place(
+        static_cast<int>(std::max(0LL, content - viewHeight)), followNewest);
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setRange(0, std::max(0, ContentWidth() - viewport()->width()));
-    if (followNewest) {
-        vertical->setValue(vertical->maximum());
-    }
     if (rows < laidOutRows) {
         viewport()->update();
     } else if (rows > laidOutRows) {
