@@ -24,7 +24,7 @@ class CLogListCtrl : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    static constexpr int kFrameMs = 100;
+    static constexpr int kFrameMs = 200;
 
     explicit CLogListCtrl(QWidget* parent = nullptr);
 
