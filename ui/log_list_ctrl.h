@@ -68,5 +68,6 @@ private:
     void ScheduleLayout();
     void PlaceHeader();
     int ContentWidth() const;
+    int RowsWidth() const;
     void PaintRow(QPainter& painter, int row, int top) const;
 };
