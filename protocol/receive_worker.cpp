@@ -11,9 +11,9 @@ namespace {
 
 // While lines trickle in (a pass that read little ends a line within two gathers of the pass
 // before, which also ended one), the worker lets the next bytes gather this long before it
-// reads again, so that a stream costs one wake-up per gather instead of one per line. At 115200 baud that is about 580
-// bytes, far below what the port buffers. A reply after a quiet spell, a line begun and a
-// burst that fills the reads are read on at once.
+// reads again, so that a stream costs one wake-up per gather instead of one per line. At 115200
+// baud that is about 580 bytes, far below what the port buffers. A reply after a quiet spell, a
+// line begun and a burst that fills the reads are read on at once.
 constexpr auto kGatherTime = std::chrono::milliseconds(50);
 constexpr int kTrickleBytes = 1024;
 
