@@ -9,12 +9,12 @@
 
 namespace {
 
-// While lines trickle in (a line ends within this time of the one before, in a pass that read
-// little), the worker lets the next bytes gather this long before it reads again, so that a
-// stream costs a few reads a second instead of one per line. At 115200 baud that is about 230
-// bytes, far below what the port buffers. A reply after a quiet spell, a line begun and a
-// burst that fills the reads are read on at once.
-constexpr auto kGatherTime = std::chrono::milliseconds(20);
+// While lines trickle in (a pass that read little ends a line within two gathers of the pass
+// before, which also ended one), the worker lets the next bytes gather this long before it
+// reads again, so that a stream costs one wake-up per gather instead of one per line. At 115200
+// baud that is about 580 bytes, far below what the port buffers. A reply after a quiet spell, a
+// line begun and a burst that fills the reads are read on at once.
+constexpr auto kGatherTime = std::chrono::milliseconds(50);
 constexpr int kTrickleBytes = 1024;
 
 class ReceiveWorker {
@@ -75,7 +75,7 @@ bool ReceiveWorker::ReadAvailable() {
         return false;
     }
     const auto now = std::chrono::steady_clock::now();
-    const bool trickling = now - lastLineEnd < kGatherTime && total < kTrickleBytes;
+    const bool trickling = now - lastLineEnd < 2 * kGatherTime && total < kTrickleBytes;
     lastLineEnd = now;
     return trickling;
 }

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <algorithm>
 
 #include "protocol/protocol_constants.h"
@@ -19,6 +21,63 @@ constexpr int kRowPadding = 4;
 constexpr int kTextMargin = 3;
 const QColor kGridColour(128, 128, 128);
 
+// The list's vertical scroll bar. Every layout while rows stream sets its steps, range and value,
+// yet among thousands of rows the slider rarely moves by a pixel; repainting the whole bar (a
+// tall gradient that the style spreads over helper threads) each time would cost more than the
+// rows themselves. So it repaints only when what it shows changes: the slider's place and size,
+// and whether it stands at either end (the arrows' state).
+class LogScrollBar : public QScrollBar {
+public:
+    explicit LogScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {}
+
+    // Sets the range and, with `toEnd`, moves to its end, judged as one change: the slider
+    // that stays at the end of a longer range is not repainted for the moment between.
+    void Place(int maximum, bool toEnd) {
+        holding = true;
+        setRange(0, maximum);
+        if (toEnd) {
+            setValue(maximum);
+        }
+        holding = false;
+        sliderChange(SliderValueChange);
+    }
+
+protected:
+    void sliderChange(SliderChange change) override {
+        if (holding) {
+            return;
+        }
+        const Look now = CurrentLook();
+        if (change != SliderOrientationChange && now == shown) {
+            return;
+        }
+        shown = now;
+        QScrollBar::sliderChange(change);
+    }
+
+private:
+    struct Look {
+        QRect slider;
+        bool atMinimum = false;
+        bool atMaximum = false;
+        bool operator==(const Look& other) const {
+            return slider == other.slider && atMinimum == other.atMinimum &&
+                   atMaximum == other.atMaximum;
+        }
+    };
+
+    Look CurrentLook() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return Look{style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                            QStyle::SC_ScrollBarSlider, this),
+                    value() == minimum(), value() == maximum()};
+    }
+
+    bool holding = false;
+    Look shown;
+};
+
 }  // namespace
 
 CLogListCtrl::CLogListCtrl(QWidget* parent)
@@ -27,6 +86,7 @@ CLogListCtrl::CLogListCtrl(QWidget* parent)
       headerModel(new QStandardItemModel(0, 2, this)),
       header(new QHeaderView(Qt::Horizontal, this)) {
     setFocusPolicy(Qt::ClickFocus);
+    setVerticalScrollBar(new LogScrollBar(this));
     // The rows paint every pixel of the viewport, so nothing behind it is painted first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -109,19 +169,16 @@ void CLogListCtrl::LayOut() {
     const long long content = static_cast<long long>(rows) * rowHeight;
     vertical->setPageStep(viewHeight);
     vertical->setSingleStep(rowHeight);
-    vertical->setRange(0, static_cast<int>(std::max(0LL, content - viewHeight)));
+    static_cast<LogScrollBar*>(vertical)->Place(
+        static_cast<int>(std::max(0LL, content - viewHeight)), followNewest);
     horizontalScrollBar()->setPageStep(viewport()->width());
     horizontalScrollBar()->setRange(0, std::max(0, ContentWidth() - viewport()->width()));
-    if (followNewest) {
-        vertical->setValue(vertical->maximum());
-    }
     if (rows < laidOutRows) {
         viewport()->update();
     } else if (rows > laidOutRows) {
         const long long top = static_cast<long long>(laidOutRows) * rowHeight - vertical->value();
         if (top < viewHeight) {
-            viewport()->update(0, static_cast<int>(std::max(0LL, top)), viewport()->width(),
-                               viewHeight);
+            viewport()->update(0, static_cast<int>(std::max(0LL, top)), RowsWidth(), viewHeight);
         }
     }
     laidOutRows = rows;
@@ -145,9 +202,20 @@ void CLogListCtrl::resizeEvent(QResizeEvent* event) {
     LayOut();
 }
 
+// Right of the rows the list is blank whatever the vertical position, so a vertical scroll
+// moves and paints the rows' columns only.
 void CLogListCtrl::scrollContentsBy(int dx, int dy) {
     header->setOffset(horizontalScrollBar()->value());
-    viewport()->scroll(dx, dy);
+    if (dx != 0) {
+        viewport()->scroll(dx, dy);
+    } else {
+        viewport()->scroll(0, dy, QRect(0, 0, RowsWidth(), viewport()->height()));
+    }
+}
+
+// The width the rows take in the viewport.
+int CLogListCtrl::RowsWidth() const {
+    return std::clamp(ContentWidth() - horizontalScrollBar()->value(), 0, viewport()->width());
 }
 
 void CLogListCtrl::paintEvent(QPaintEvent* event) {
@@ -170,29 +238,28 @@ void CLogListCtrl::paintEvent(QPaintEvent* event) {
     }
 }
 
+// One fill for the row, its two texts, then its grid lines (right of each cell, below the row)
+// in one call.
 void CLogListCtrl::PaintRow(QPainter& painter, int row, int top) const {
     const bool sent = model.Direction(row) == LOG_SEND;
     const bool selected = row == selectedRow;
-    const QColor background =
-        selected ? palette().highlight().color() : LogModel::Background(model.Direction(row));
+    const int widths[2] = {header->sectionSize(0), header->sectionSize(1)};
+    const int bottom = top + rowHeight - 1;
+    painter.fillRect(
+        QRect(0, top, widths[0] + widths[1], rowHeight),
+        selected ? palette().highlight().color() : LogModel::Background(model.Direction(row)));
     painter.setPen(selected ? palette().highlightedText().color() : LogModel::Foreground());
     const std::string_view text = model.Text(row);
-    const QString cells[2] = {sent ? QStringLiteral("[SEND]") : QStringLiteral("[RECV]"),
-                              QString::fromUtf8(text.data(), qsizetype(text.size()))};
-    int left = 0;
-    for (int column = 0; column < 2; ++column) {
-        const QRect cell(left, top, header->sectionSize(column), rowHeight);
-        painter.fillRect(cell, background);
-        const QRect inner = cell.adjusted(kTextMargin, 0, -kTextMargin, 0);
-        painter.drawText(inner, column == 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter,
-                         cells[column]);
-        painter.save();
-        painter.setPen(kGridColour);
-        painter.drawLine(cell.topRight(), cell.bottomRight());
-        painter.drawLine(cell.bottomLeft(), cell.bottomRight());
-        painter.restore();
-        left = cell.right() + 1;
-    }
+    painter.drawText(QRect(kTextMargin, top, widths[0] - 2 * kTextMargin, rowHeight),
+                     Qt::AlignCenter, sent ? QStringLiteral("[SEND]") : QStringLiteral("[RECV]"));
+    painter.drawText(QRect(widths[0] + kTextMargin, top, widths[1] - 2 * kTextMargin, rowHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     QString::fromUtf8(text.data(), qsizetype(text.size())));
+    painter.setPen(kGridColour);
+    const QLine grid[3] = {QLine(widths[0] - 1, top, widths[0] - 1, bottom),
+                           QLine(widths[0] + widths[1] - 1, top, widths[0] + widths[1] - 1, bottom),
+                           QLine(0, bottom, widths[0] + widths[1] - 1, bottom)};
+    painter.drawLines(grid, 3);
 }
 
 void CLogListCtrl::mousePressEvent(QMouseEvent* event) {

@@ -24,7 +24,7 @@ class CLogListCtrl : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    static constexpr int kFrameMs = 100;
+    static constexpr int kFrameMs = 200;
 
     explicit CLogListCtrl(QWidget* parent = nullptr);
 
@@ -68,5 +68,6 @@ private:
     void ScheduleLayout();
     void PlaceHeader();
     int ContentWidth() const;
+    int RowsWidth() const;
     void PaintRow(QPainter& painter, int row, int top) const;
 };

@@ -124,7 +124,7 @@ private:
     static constexpr int kStepTimers = 3;  // TIMER_STEP, TIMER_WRITE_STEP, TIMER_ERASE_STEP
     // While lines stream, drains are at least this far apart; the first line after a quiet
     // spell is handled at once.
-    static constexpr int kDrainPaceMs = 25;
+    static constexpr int kDrainPaceMs = 100;
 
     // The channel's messages: shown at once on the user-interface thread, queued in order with
     // the lines when the worker raises them.
