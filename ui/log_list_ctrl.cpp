@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <algorithm>
+#include <vector>
 
 #include "protocol/protocol_constants.h"
 #include "ui/log_context_menu.h"
@@ -91,6 +92,12 @@ CLogListCtrl::CLogListCtrl(QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
     rowHeight = fontMetrics().height() + kRowPadding;
+    for (QStaticText& tag : tags) {
+        tag.setTextFormat(Qt::PlainText);
+        tag.setPerformanceHint(QStaticText::AggressiveCaching);
+    }
+    tags[0].setText(QStringLiteral("[SEND]"));
+    tags[1].setText(QStringLiteral("[RECV]"));
     header->setModel(headerModel);
     header->setSectionsClickable(false);
     header->setHighlightSections(false);
@@ -218,6 +225,9 @@ int CLogListCtrl::RowsWidth() const {
     return std::clamp(ContentWidth() - horizontalScrollBar()->value(), 0, viewport()->width());
 }
 
+// Each row's fill and tag first, then the grid in one call, then the texts under one clip to
+// the text column: a text is drawn at its baseline, so it is shaped but never laid out, and
+// what would run past the column is cut off by the clip.
 void CLogListCtrl::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QRect area = event->rect();
@@ -225,41 +235,61 @@ void CLogListCtrl::paintEvent(QPaintEvent* event) {
     const int first = (offset + area.top()) / rowHeight;
     const int last = std::min(model.rowCount() - 1, (offset + area.bottom()) / rowHeight);
     const int left = -horizontalScrollBar()->value();
-    const int rowsRight = left + ContentWidth();
+    const int widths[2] = {header->sectionSize(0), header->sectionSize(1)};
+    const int rowsRight = left + widths[0] + widths[1];
+    const int rowsTop = first * rowHeight - offset;
     const int rowsBottom = (last + 1) * rowHeight - offset;
     // Below and right of the rows: the list's empty background.
     painter.fillRect(QRect(area.left(), rowsBottom, area.width(), area.bottom() - rowsBottom + 1),
                      palette().base());
     painter.fillRect(QRect(rowsRight, area.top(), area.right() - rowsRight + 1, area.height()),
                      palette().base());
+    if (last < first) {
+        return;
+    }
     painter.translate(left, 0);
     for (int row = first; row <= last; ++row) {
-        PaintRow(painter, row, row * rowHeight - offset);
+        PaintCells(painter, row, row * rowHeight - offset, widths);
+    }
+    PaintGrid(painter, rowsTop, rowsBottom, widths);
+    painter.setClipRect(QRect(widths[0] + kTextMargin, rowsTop,
+                              std::max(0, widths[1] - 2 * kTextMargin), rowsBottom - rowsTop));
+    const int baseline = (rowHeight - fontMetrics().height()) / 2 + fontMetrics().ascent();
+    for (int row = first; row <= last; ++row) {
+        const std::string_view text = model.Text(row);
+        painter.setPen(TextColour(row));
+        painter.drawText(QPointF(widths[0] + kTextMargin, row * rowHeight - offset + baseline),
+                         QString::fromUtf8(text.data(), qsizetype(text.size())));
     }
 }
 
-// One fill for the row, its two texts, then its grid lines (right of each cell, below the row)
-// in one call.
-void CLogListCtrl::PaintRow(QPainter& painter, int row, int top) const {
-    const bool sent = model.Direction(row) == LOG_SEND;
-    const bool selected = row == selectedRow;
-    const int widths[2] = {header->sectionSize(0), header->sectionSize(1)};
-    const int bottom = top + rowHeight - 1;
+QColor CLogListCtrl::TextColour(int row) const {
+    return row == selectedRow ? palette().highlightedText().color() : LogModel::Foreground();
+}
+
+// The row's fill and its tag, centred in the tag column.
+void CLogListCtrl::PaintCells(QPainter& painter, int row, int top, const int widths[2]) const {
+    const int direction = model.Direction(row);
     painter.fillRect(
         QRect(0, top, widths[0] + widths[1], rowHeight),
-        selected ? palette().highlight().color() : LogModel::Background(model.Direction(row)));
-    painter.setPen(selected ? palette().highlightedText().color() : LogModel::Foreground());
-    const std::string_view text = model.Text(row);
-    painter.drawText(QRect(kTextMargin, top, widths[0] - 2 * kTextMargin, rowHeight),
-                     Qt::AlignCenter, sent ? QStringLiteral("[SEND]") : QStringLiteral("[RECV]"));
-    painter.drawText(QRect(widths[0] + kTextMargin, top, widths[1] - 2 * kTextMargin, rowHeight),
-                     Qt::AlignLeft | Qt::AlignVCenter,
-                     QString::fromUtf8(text.data(), qsizetype(text.size())));
+        row == selectedRow ? palette().highlight().color() : LogModel::Background(direction));
+    const QStaticText& tag = tags[direction == LOG_SEND ? 0 : 1];
+    const QSizeF size = tag.size();
+    painter.setPen(TextColour(row));
+    painter.drawStaticText(
+        QPointF((widths[0] - size.width()) / 2, top + (rowHeight - size.height()) / 2), tag);
+}
+
+// Right of each cell and below each row.
+void CLogListCtrl::PaintGrid(QPainter& painter, int top, int bottom, const int widths[2]) const {
+    const int right = widths[0] + widths[1] - 1;
+    std::vector<QLine> grid = {QLine(widths[0] - 1, top, widths[0] - 1, bottom - 1),
+                               QLine(right, top, right, bottom - 1)};
+    for (int y = top + rowHeight - 1; y < bottom; y += rowHeight) {
+        grid.emplace_back(0, y, right, y);
+    }
     painter.setPen(kGridColour);
-    const QLine grid[3] = {QLine(widths[0] - 1, top, widths[0] - 1, bottom),
-                           QLine(widths[0] + widths[1] - 1, top, widths[0] + widths[1] - 1, bottom),
-                           QLine(0, bottom, widths[0] + widths[1] - 1, bottom)};
-    painter.drawLines(grid, 3);
+    painter.drawLines(grid.data(), int(grid.size()));
 }
 
 void CLogListCtrl::mousePressEvent(QMouseEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
+#include <QStaticText>
 #include <QTimer>
 
 #include "ui/log_model.h"
@@ -64,10 +65,13 @@ private:
     bool followNewest = false;
     QTimer frameTimer;  // single-shot: the next layout while rows stream
     QElapsedTimer sinceLayout;
+    QStaticText tags[2];  // "[SEND]" and "[RECV]", shaped once
 
     void ScheduleLayout();
     void PlaceHeader();
     int ContentWidth() const;
     int RowsWidth() const;
-    void PaintRow(QPainter& painter, int row, int top) const;
+    QColor TextColour(int row) const;
+    void PaintCells(QPainter& painter, int row, int top, const int widths[2]) const;
+    void PaintGrid(QPainter& painter, int top, int bottom, const int widths[2]) const;
 };

@@ -28,8 +28,10 @@ CVDMR30QuillboxDlg::CVDMR30QuillboxDlg(UiLanguage language, PortRoots roots, QWi
       roots(std::move(roots)),
       portMap(this->roots),
       receiveQueue([this] {
-          QMetaObject::invokeMethod(
-              this, [this] { OnWake(); }, Qt::QueuedConnection);
+          if (!drainPaced.load()) {
+              QMetaObject::invokeMethod(
+                  this, [this] { OnWake(); }, Qt::QueuedConnection);
+          }
       }),
       serialPort(portMap, channelMessages),
       operations(*this),
@@ -156,6 +158,7 @@ void CVDMR30QuillboxDlg::SetTimer(int id, int milliseconds) {
         return;
     }
     timerDue[index] = false;
+    EndDrainPace();
     // Precise: a coarse timer may fire up to 5% early, which would shorten the device's pauses.
     stepTimers[index].start(milliseconds, Qt::PreciseTimer, this);
 }
@@ -200,19 +203,11 @@ bool CVDMR30QuillboxDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-// The worker wakes the window only when the queue was empty, so there is one wake-up per
-// drain at most; while lines stream, the drains keep their pace. A running operation's reply
-// is handled at once: its next step waits for it.
+// The worker wakes the window only when the queue was empty, and not at all while a paced
+// drain is due: while lines stream, the pace timer alone wakes the window, once per drain.
 void CVDMR30QuillboxDlg::OnWake() {
-    if (draining) {
-        drainAgain = true;
-        return;
-    }
-    const qint64 since = sinceDrain.isValid() ? sinceDrain.elapsed() : kDrainPaceMs;
-    if (since >= kDrainPaceMs || operations.State().opState != Idle) {
+    if (!drainTimer.isActive()) {
         DrainReceived();
-    } else if (!drainTimer.isActive()) {
-        drainTimer.start(int(kDrainPaceMs - since));
     }
 }
 
@@ -224,6 +219,7 @@ void CVDMR30QuillboxDlg::DrainReceived() {
     draining = true;
     drainAgain = false;
     drainTimer.stop();
+    drainPaced.store(false);
     // A local list: a box opened by one item lets the event loop run meanwhile.
     std::vector<ReceivedItem> items;
     receiveQueue.TakeAll(items);
@@ -231,17 +227,27 @@ void CVDMR30QuillboxDlg::DrainReceived() {
         HandleReceived(item);
     }
     draining = false;
-    // Only drains that handled something set the pace: one that a timer or a button began on
-    // an empty queue must not hold back the reply to what they send.
-    if (!items.empty()) {
-        sinceDrain.start();
-    }
     ShowLoggedLines();
-    if (drainAgain) {
+    // Only drains that handled something set the pace: one that a timer or a button began on
+    // an empty queue must not hold back the reply to what they send, nor may a running
+    // operation's reply wait: its next step waits for it.
+    if (!items.empty() && operations.State().opState == Idle) {
+        drainTimer.start(kDrainPaceMs);
+        drainPaced.store(true);
+    } else if (drainAgain) {
         drainAgain = false;
-        OnWake();
+        DrainReceived();
     }
     RunDueTimers();
+}
+
+// An operation that starts while a paced drain is due has its replies handled as they come.
+void CVDMR30QuillboxDlg::EndDrainPace() {
+    if (drainPaced.exchange(false)) {
+        drainTimer.stop();
+        QMetaObject::invokeMethod(
+            this, [this] { OnWake(); }, Qt::QueuedConnection);
+    }
 }
 
 void CVDMR30QuillboxDlg::HandleReceived(const ReceivedItem& item) {

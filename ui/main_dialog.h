@@ -2,7 +2,6 @@
 
 #include <QBasicTimer>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QIcon>
 #include <QString>
 #include <QTimer>
@@ -122,9 +121,9 @@ private:
     static constexpr int kPortCapacity = 30;
 
     static constexpr int kStepTimers = 3;  // TIMER_STEP, TIMER_WRITE_STEP, TIMER_ERASE_STEP
-    // While lines stream, drains are at least this far apart; the first line after a quiet
-    // spell is handled at once.
-    static constexpr int kDrainPaceMs = 100;
+    // While lines stream, drains are this far apart (the log's frames follow them); the first
+    // line after a quiet spell is handled at once.
+    static constexpr int kDrainPaceMs = 250;
 
     // The channel's messages: shown at once on the user-interface thread, queued in order with
     // the lines when the worker raises them.
@@ -158,9 +157,9 @@ private:
     int portCount = 0;
     uint16_t portNumbers[kPortCapacity] = {};
     QBasicTimer stepTimers[kStepTimers];
-    bool timerDue[kStepTimers] = {};  // fired, waiting for the drain that goes first
-    QTimer drainTimer;
-    QElapsedTimer sinceDrain;
+    bool timerDue[kStepTimers] = {};      // fired, waiting for the drain that goes first
+    QTimer drainTimer;                    // single-shot: the next paced drain
+    std::atomic<bool> drainPaced{false};  // the drain timer runs: the worker need not wake us
     bool draining = false;
     bool drainAgain = false;       // a wake-up came while a box held the drain
     bool exchangePending = false;  // lines were logged; the controls show them at the drain's end
@@ -207,6 +206,7 @@ private:
     void OnAbout();
     void DrainFirstOnButtons();
     void OnWake();
+    void EndDrainPace();
     void HandleReceived(const ReceivedItem& item);
     void ShowLoggedLines();
     void RunDueTimers();
