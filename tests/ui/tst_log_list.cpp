@@ -18,6 +18,7 @@ class LogListTest : public QObject {
 private slots:
     void rowsTaggedAndColoured();
     void autoScrollSelectionAndClear();
+    void longTextStaysInItsColumn();
     void contextMenuCopiesAndSaves();
 };
 
@@ -69,6 +70,35 @@ void LogListTest::autoScrollSelectionAndClear() {
     QCOMPARE(log.Model().rowCount(), 0);
     QCOMPARE(log.SelectedRow(), -1);
     QTRY_COMPARE(bar->maximum(), 0);
+}
+
+// A row's text is drawn up to its column's edge: neither over the grid line nor into the blank
+// space right of the columns. The tag and the text are both drawn.
+void LogListTest::longTextStaysInItsColumn() {
+    CLogListCtrl log;
+    log.SetColumns(QStringLiteral("Log"));
+    log.resize(500, 100);
+    log.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&log));
+    log.AddLogLine(LOG_RECV, QByteArray(200, 'M').constData(), true);
+    log.LayOut();
+    const QImage image = log.viewport()->grab().toImage();
+    const int middle = log.RowHeight() / 2;
+    const QColor background = LogModel::Background(LOG_RECV);
+    const auto inked = [&](int from, int to) {
+        for (int x = from; x < to; ++x) {
+            for (int y = 0; y < log.RowHeight() - 1; ++y) {
+                if (image.pixelColor(x, y) != background) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    QVERIFY(inked(1, 58));
+    QVERIFY(inked(60, 367));
+    QCOMPARE(image.pixelColor(369, middle), QColor(128, 128, 128));
+    QCOMPARE(image.pixelColor(380, middle), log.palette().base().color());
 }
 
 void LogListTest::contextMenuCopiesAndSaves() {
