@@ -77,6 +77,8 @@ constexpr Entry kStrings[] = {
     {IDS_SCRIPT_TOO_LARGE, "The file is too large to be a script file.",
      "스크립트 파일로 보기에는 파일이 너무 큽니다."},
     {IDS_SCRIPT_NOT_A_FILE, "This is not a regular file.", "일반 파일이 아닙니다."},
+    {IDS_LINES_NOT_KEPT, "(%s lines not kept: received faster than the window could show them)",
+     "(%s줄을 보관하지 못했습니다: 창이 표시할 수 있는 것보다 빨리 받았습니다)"},
 };
 
 // The interface locale as gettext takes it: the first entry of LANGUAGE, unless the locale of

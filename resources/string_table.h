@@ -68,6 +68,8 @@ enum StringId : int {
     IDS_SCRIPT_FAULT_LINE = 186,
     IDS_SCRIPT_TOO_LARGE = 187,
     IDS_SCRIPT_NOT_A_FILE = 188,
+    // A log row standing for received lines the window could not keep up with; %s is how many.
+    IDS_LINES_NOT_KEPT = 189,
 };
 
 enum class UiLanguage { English, Korean };

@@ -265,10 +265,11 @@ void CVDMR30QuillboxDlg::HandleReceived(const ReceivedItem& item) {
             PresentMessage(item.message);
             break;
         case ReceivedItem::Kind::Overflow:
-            AddLogLine(LOG_RECV, ("(" + item.line +
-                                  " lines not kept: received faster than the "
-                                  "window could show them)")
-                                     .c_str());
+            AddLogLine(LOG_RECV,
+                       Text(IDS_LINES_NOT_KEPT)
+                           .replace(QStringLiteral("%s"), QString::fromStdString(item.line))
+                           .toUtf8()
+                           .constData());
             break;
     }
 }
