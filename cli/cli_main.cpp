@@ -66,9 +66,9 @@ int Agree() {
     return EXIT_DONE;
 }
 
-// Reads the script file (standard input for "-") and checks it whole into `fields`; prints
+// Reads the script file (standard input for "-") and checks it whole into `script`; prints
 // every fault as FILE:LINE: reason.
-bool LoadScriptFile(const std::string& name, DeviceFields& fields) {
+bool LoadScriptFile(const std::string& name, CliCommand command, DeviceScript& script) {
     std::string text;
     const std::string why = ReadScriptBytes(name, text, DetectUiLanguage());
     if (!why.empty()) {
@@ -76,18 +76,28 @@ bool LoadScriptFile(const std::string& name, DeviceFields& fields) {
         return false;
     }
     std::vector<ScriptFileFault> faults;
-    if (ReadScriptFile(text, fields, faults, DetectUiLanguage())) {
-        return true;
+    if (!ReadScriptFile(text, script, faults, DetectUiLanguage())) {
+        for (const ScriptFileFault& fault : faults) {
+            std::fprintf(stderr, "%s:%d: %s\n", name.c_str(), fault.line, fault.reason.c_str());
+        }
+        return false;
     }
-    for (const ScriptFileFault& fault : faults) {
-        std::fprintf(stderr, "%s:%d: %s\n", name.c_str(), fault.line, fault.reason.c_str());
+    // A write stores exactly what the file gives, and the device needs a host to talk to.
+    const char* missing = script.lines.empty()                   ? "gives no setting"
+                          : !script.Has(kHostAddressSetting)      ? "gives no host address (!PA)"
+                          : !script.Has(kHostPortSetting)         ? "gives no host port (!PP)"
+                                                                  : nullptr;
+    if (command == CliCommand::Write && missing != nullptr) {
+        PrintError(name + ": " + missing + Tr("; nothing was sent", "; 아무것도 보내지 않았습니다"));
+        return false;
     }
-    return false;
+    return true;
 }
 
 int RunDeviceCommand(const CliOptions& options) {
-    ScriptFields fields;
-    if (options.command == CliCommand::Write && !LoadScriptFile(options.operand, fields)) {
+    DeviceScript script;
+    const bool takesFile = options.command == CliCommand::Write || options.command == CliCommand::Diff;
+    if (takesFile && !LoadScriptFile(options.operand, options.command, script)) {
         return EXIT_USAGE;
     }
     PortTarget target;
@@ -104,7 +114,7 @@ int RunDeviceCommand(const CliOptions& options) {
                "'quillbox-cli agree'로 동의하세요."));
         return EXIT_USAGE;
     }
-    return CliSession(options, target, fields).Run();
+    return CliSession(options, target, script).Run();
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <string>
 
-enum class CliCommand { None, Ports, View, Write, Delete, Send, Echo, Agree };
+enum class CliCommand { None, Ports, View, Write, Delete, Send, Echo, Agree, Diff };
 
 // The command line as typed: a command and its operands, with --timeout and --help anywhere.
 struct CliOptions {

@@ -10,31 +10,15 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <thread>
 
+#include "cli/cli_output.h"
 #include "cli/cli_texts.h"
-#include "protocol/receive_queue.h"
 #include "protocol/receive_worker.h"
 #include "protocol/script_backup.h"
-#include "protocol/script_file.h"
-#include "protocol/script_operations.h"
-#include "protocol/settings_record.h"
 
 namespace {
-
-// Control bytes from the device shown as \xNN, so that they cannot steer the terminal.
-std::string Printable(const std::string& text) {
-    std::string shown;
-    char escaped[8];
-    for (const unsigned char byte : text) {
-        const bool control = byte < 0x20 || byte == 0x7F;
-        std::snprintf(escaped, sizeof escaped, control ? "\\x%02X" : "%c", byte);
-        shown += escaped;
-    }
-    return shown;
-}
 
 struct Descriptor {
     int fd;
@@ -44,6 +28,11 @@ struct Descriptor {
         }
     }
 };
+
+bool HasControlByte(const std::string& line) {
+    return std::any_of(line.begin(), line.end(),
+                       [](unsigned char byte) { return byte < 0x20 || byte == 0x7F; });
+}
 
 }  // namespace
 
@@ -61,123 +50,234 @@ int CliSession::Run() {
         PrintError(std::strerror(errno));
         return EXIT_REFUSED;
     }
-    ReceiveQueue receiveQueue([fd = wakeFd.fd] {
+    ReceiveQueue queue([fd = wakeFd.fd] {
         const uint64_t one = 1;
         (void)write(fd, &one, sizeof one);
     });
     CSCom port(target.Map(), target);
-    const int opened = port.OpenPort(target.Number(), SerialSettings{});
-    if (opened != 1) {
+    if (port.OpenPort(target.Number(), SerialSettings{}) != 1) {
         return EXIT_NO_PORT;
     }
     std::atomic<int> stopWorker{0};
-    ReceiveContext context{port, stopWorker, receiveQueue};
+    ReceiveContext context{port, stopWorker, queue};
     std::thread worker(ReceiveThreadProc, &context);
-    ScriptOperations scriptOperations(*this);
+    ScriptSession scriptSession(*this, *this, queue);
+    scriptSession.SetAnswerTimeout(options.timeoutMs);
     channel = &port;
-    operations = &scriptOperations;
-    // Also a sequence that would wait for nothing ends by this deadline.
-    AwaitAnswer();
-    fields.Texts().commandText = options.operand;
-    // The caption names what the press does: "Echo On" sends "!E1".
-    echoCaption = LoadString(options.operand == "on" ? IDS_ECHO_ON : IDS_ECHO_OFF);
-    // The window's buttons, in the order of CliCommand from View on.
-    static void (ScriptOperations::*const kPress[])() = {
-        &ScriptOperations::OnViewScript, &ScriptOperations::OnWriteScript,
-        &ScriptOperations::OnEraseAllScript, &ScriptOperations::OnSend, &ScriptOperations::OnEcho};
-    (operations->*kPress[static_cast<int>(options.command) - static_cast<int>(CliCommand::View)])();
-    Loop(receiveQueue, wakeFd.fd, signalFd.fd);
-    scriptOperations.EndOperation();
+    session = &scriptSession;
+    Start();
+    Loop(wakeFd.fd, signalFd.fd);
+    scriptSession.EndOperation();
     stopWorker.store(1);
     port.Wake();
     worker.join();
     (void)port.ClosePort();
-    if (status != EXIT_DONE || options.command != CliCommand::View) {
-        return status;
-    }
-    if (scriptOperations.State().listedLineCount == 0) {
-        PrintError(LoadString(IDS_NO_SCRIPT));
-        return status;
-    }
-    const std::string file = FormatScriptFile(fields);
-    if (std::fwrite(file.data(), 1, file.size(), stdout) != file.size() ||
-        std::fflush(stdout) != 0) {
-        PrintError(std::strerror(errno));
-        return EXIT_REFUSED;
-    }
     return status;
 }
 
-void CliSession::Loop(ReceiveQueue& queue, int wakeFd, int signalFd) {
+void CliSession::Start() {
+    const std::string device = channel->DevicePath();
+    switch (options.command) {
+        case CliCommand::View:
+        case CliCommand::Diff:
+            session->OnViewScript();
+            break;
+        case CliCommand::Write:
+            PrintError(Tr("writing the script to %s", "%s에 스크립트를 씁니다", {device}));
+            session->OnWriteScript(writeSource);
+            break;
+        case CliCommand::Delete:
+            PrintError(Tr("erasing the script of %s", "%s의 스크립트를 지웁니다", {device}));
+            session->OnEraseAllScript();
+            break;
+        case CliCommand::Send:
+            session->OnSend(options.operand);
+            break;
+        default:
+            session->OnEcho(options.operand == "off");
+            break;
+    }
+}
+
+void CliSession::Loop(int wakeFd, int signalFd) {
     while (status == kRunning) {
+        const Millis deadline = session->NextDeadline();
+        const Millis wait = deadline == kNoDeadline ? -1 : std::max<Millis>(deadline - Now(), 0);
         pollfd polled[2] = {{wakeFd, POLLIN, 0}, {signalFd, POLLIN, 0}};
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
-            *std::min_element(deadlines.begin(), deadlines.end()) - Clock::now());
-        const int timeout = static_cast<int>(std::clamp<long long>(wait.count(), 0, INT_MAX));
-        if (poll(polled, 2, timeout) < 0 && errno != EINTR) {
+        if (poll(polled, 2, static_cast<int>(std::min<Millis>(wait, INT_MAX))) < 0 &&
+            errno != EINTR) {
             Finish(EXIT_REFUSED, std::strerror(errno));
         }
         if (polled[1].revents != 0) {
-            Finish(EXIT_REFUSED, WithProgress(Tr("interrupted", "중단되었습니다")));
+            const Outcome interrupted = session->EndOperation(OutcomeKind::Interrupted);
+            Finish(EXIT_REFUSED, Tr("interrupted", "중단되었습니다") + "; " +
+                                     DeviceState(interrupted));
         }
-        // Lines already received are handled before a timer acts on the state.
         uint64_t count = 0;
-        std::vector<ReceivedItem> items;
-        if (polled[0].revents != 0 && read(wakeFd, &count, sizeof count) > 0) {
-            queue.TakeAll(items);
+        if (polled[0].revents != 0) {
+            (void)read(wakeFd, &count, sizeof count);
         }
-        for (size_t i = 0; i < items.size() && status == kRunning; ++i) {
-            if (items[i].kind == ReceivedItem::Kind::Line) {
-                OnLine(items[i].line);
-            } else if (items[i].kind == ReceivedItem::Kind::PortLost) {
-                Finish(EXIT_REFUSED, WithProgress(Tr("the port was lost (unplugged?)",
-                                                     "포트가 끊어졌습니다(분리되었나요?)")));
-            }
-        }
-        const Clock::time_point now = Clock::now();
-        for (size_t i = 0; i < deadlines.size() && status == kRunning; ++i) {
-            if (deadlines[i] <= now) {
-                OnDeadline(i);
-            }
+        if (status == kRunning) {
+            session->Service();
         }
     }
 }
 
-void CliSession::OnLine(const std::string& line) {
-    const bool confirmation = LineBeginsWith(line.c_str(), "!700");
-    const bool listing = operations->State().opState == Listing;
-    if (confirmation) {
-        erased += lastSent == "!ES";
-        written += lastSent.compare(0, 4, "!WS ") == 0;
-        lastSent.clear();
+void CliSession::AddLogLine(int direction, const char* text) {
+    if (status != kRunning) {
+        return;
     }
-    AwaitAnswer();
-    operations->HandleLine(line.c_str());
-    const CliCommand command = options.command;
-    if (status == kRunning && command == CliCommand::Send) {
-        std::printf("%s\n", (isatty(STDOUT_FILENO) ? Printable(line) : line).c_str());
+    // With send, the device's answers are the command's data.
+    if (direction == LOG_RECV && options.command == CliCommand::Send) {
+        if (!WriteStdout(Printable(text) + "\n")) {
+            Finish(EXIT_REFUSED, Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)}));
+        }
+        return;
     }
-    if (confirmation && (command == CliCommand::Send || command == CliCommand::Echo ||
-                         (command == CliCommand::View && listing))) {
-        Finish(EXIT_DONE, "");
+    std::fprintf(stderr, "%s %s\n", direction == LOG_SEND ? "[SEND]" : "[RECV]",
+                 Printable(text).c_str());
+}
+
+bool CliSession::KeepBackup(const std::vector<std::string>& listing, std::string& pathOrWhy) {
+    std::string why;
+    if (!SaveScriptBackup(target.BackupName(), listing, pathOrWhy, why)) {
+        pathOrWhy = why;
+        return false;
+    }
+    PrintError(Tr("backup of the device's script: %s", "장치 스크립트 백업: %s", {pathOrWhy}));
+    return true;
+}
+
+void CliSession::OnOutcome(const Outcome& outcome) {
+    if (status != kRunning) {
+        return;
+    }
+    const std::string state = DeviceState(outcome);
+    switch (outcome.kind) {
+        case OutcomeKind::Done:
+            OnDone(outcome);
+            return;
+        case OutcomeKind::NoScript:
+            Finish(EXIT_DONE, LoadString(IDS_NO_SCRIPT, DetectUiLanguage()));
+            return;
+        case OutcomeKind::Unwritable:
+            Finish(EXIT_USAGE, Tr("the file cannot be written as it is; %s",
+                                  "파일을 그대로 쓸 수 없습니다; %s", {state}));
+            return;
+        case OutcomeKind::Refused:
+            Finish(EXIT_REFUSED, Tr("the device refused a step; %s",
+                                    "장치가 단계를 거부했습니다; %s", {state}));
+            return;
+        case OutcomeKind::NoAnswer: {
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%g", options.timeoutMs / 1000.0);
+            Finish(EXIT_REFUSED, Tr("no confirmation from the device within %s s; %s",
+                                    "%s초 안에 장치의 확인이 없습니다; %s", {seconds, state}));
+            return;
+        }
+        case OutcomeKind::PortLost:
+            Finish(EXIT_REFUSED, Tr("the port was lost (unplugged?); %s",
+                                    "포트가 끊어졌습니다(분리되었나요?); %s", {state}));
+            return;
+        case OutcomeKind::BackupFailed:
+            Finish(EXIT_REFUSED, Tr("the script could not be backed up (%s); %s",
+                                    "스크립트를 백업할 수 없습니다(%s); %s",
+                                    {outcome.backup, state}));
+            return;
+        case OutcomeKind::WriteCut:
+            Finish(EXIT_REFUSED,
+                   Tr("a line was cut short: %s of its %s bytes went out; %s",
+                      "줄이 잘렸습니다: %s/%s 바이트만 보냈습니다; %s",
+                      {std::to_string(outcome.bytesSent), std::to_string(outcome.lineBytes),
+                       state}));
+            return;
+        case OutcomeKind::Interrupted:
+            Finish(EXIT_REFUSED, Tr("interrupted", "중단되었습니다") + "; " + state);
+            return;
+        case OutcomeKind::LinesNotKept:
+            Finish(EXIT_REFUSED, Tr("%s received lines were not kept; %s",
+                                    "받은 줄 %s개를 보관하지 못했습니다; %s",
+                                    {std::to_string(outcome.notKept), state}));
+            return;
     }
 }
 
-void CliSession::OnDeadline(size_t index) {
-    deadlines[index] = kNever;
-    if (index < kAnswer) {
-        operations->OnTimer(TIMER_STEP + static_cast<int>(index));
+void CliSession::OnDone(const Outcome& outcome) {
+    switch (outcome.operation) {
+        case Operation::Write:
+            // A device that confirmed a line but did not keep it is caught here, not in the field.
+            PrintError(Tr("%s settings written; reading them back",
+                          "설정 %s개를 썼습니다; 다시 읽어 확인합니다",
+                          {std::to_string(outcome.written)}));
+            readingBack = true;
+            session->OnViewScript();
+            return;
+        case Operation::Erase:
+            Finish(EXIT_DONE, LoadString(IDS_ALL_DELETED, DetectUiLanguage()));
+            return;
+        case Operation::View:
+            break;
+        default:
+            Finish(EXIT_DONE, "");
+            return;
+    }
+    DeviceScript listed;
+    for (const std::string& line : session->ListedLines()) {
+        listed.Add(line);
+    }
+    if (readingBack || options.command == CliCommand::Diff) {
+        const bool same = PrintDifferences(listed);
+        if (status == kRunning && readingBack) {
+            Finish(same ? EXIT_DONE : EXIT_REFUSED,
+                   same ? Tr("read back: the device holds the file's settings",
+                             "확인: 장치에 파일의 설정이 있습니다")
+                        : Tr("read back: the device does not hold what was written (above)",
+                             "확인: 장치에 쓴 설정이 없습니다(위 참조)"));
+        }
+        Finish(same ? EXIT_DONE : EXIT_REFUSED, "");
         return;
     }
-    // Waiting for our own pacing is not waiting for the device.
-    if (*std::min_element(deadlines.begin(), deadlines.begin() + kAnswer) != kNever) {
-        AwaitAnswer();
-        return;
+    if (listed.lines.empty()) {
+        PrintError(LoadString(IDS_NO_SCRIPT, DetectUiLanguage()));
     }
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%g", options.timeoutMs / 1000.0);
-    Finish(EXIT_REFUSED, WithProgress(Tr("no confirmation from the device within %s s",
-                                         "%s초 안에 장치의 확인이 없습니다", {seconds})));
+    Finish(PrintListing() ? EXIT_DONE : EXIT_REFUSED, "");
+}
+
+bool CliSession::PrintListing() {
+    bool clean = true;
+    std::string out;
+    for (const std::string& line : session->ListedLines()) {
+        if (SettingOf(line) < 0) {
+            continue;
+        }
+        if (HasControlByte(line)) {
+            clean = false;
+            PrintError(Tr("the device lists a control byte, which no script file can hold: %s",
+                          "장치가 스크립트 파일에 담을 수 없는 제어 바이트를 보냈습니다: %s",
+                          {Printable(line)}));
+        }
+        out += Printable(line) + "\n";
+    }
+    if (!WriteStdout(out)) {
+        Finish(EXIT_REFUSED, Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)}));
+        return false;
+    }
+    return clean;
+}
+
+// Differences go to standard output for diff, to standard error for a write's read-back.
+bool CliSession::PrintDifferences(const DeviceScript& listed) {
+    const std::vector<std::string> differences = DiffScripts(listed, file);
+    std::string out;
+    for (const std::string& line : differences) {
+        out += Printable(line) + "\n";
+    }
+    if (readingBack) {
+        std::fputs(out.c_str(), stderr);
+    } else if (!WriteStdout(out)) {
+        Finish(EXIT_REFUSED, Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)}));
+    }
+    return differences.empty();
 }
 
 void CliSession::Finish(int exitStatus, const std::string& message) {
@@ -187,59 +287,20 @@ void CliSession::Finish(int exitStatus, const std::string& message) {
     status = status == kRunning ? exitStatus : status;
 }
 
-std::string CliSession::WithProgress(const std::string& message) const {
-    if (!begun) {
-        return message;
+std::string CliSession::DeviceState(const Outcome& outcome) const {
+    if (!outcome.touched) {
+        return Tr("the device is unchanged", "장치는 바뀌지 않았습니다");
     }
-    const std::string file = FormatScriptFile(fields);
-    const std::string progress =
-        Tr("the device's script is incomplete: %s of %s stored lines erased, %s of %s settings "
-           "written",
-           "장치의 스크립트가 완전하지 않습니다: 저장된 줄 %s/%s개 삭제, 설정 %s/%s개 저장",
-           {std::to_string(erased), std::to_string(operations->State().listedLineCount),
-            std::to_string(written), std::to_string(std::count(file.begin(), file.end(), '\n'))});
-    return message.empty() ? progress : message + "; " + progress;
-}
-
-int CliSession::WritePort(const char* data, int length) {
-    lastSent.assign(data, static_cast<size_t>(length - (length > 0 && data[length - 1] == '\r')));
-    const int state = operations->State().opState;
-    begun |= state == Writing || state == Erasing;
-    AwaitAnswer();
-    const int sent = channel->WritePort(data, length);
-    if (sent != length) {
-        Finish(EXIT_REFUSED, WithProgress(""));
+    std::string state =
+        Tr("the device's script is incomplete: %s of %s stored lines erased",
+           "장치의 스크립트가 완전하지 않습니다: 저장된 줄 %s/%s개 삭제",
+           {std::to_string(outcome.erased), std::to_string(outcome.listed)});
+    if (outcome.operation == Operation::Write) {
+        state += Tr(", %s of %s settings written", ", 설정 %s/%s개 저장",
+                    {std::to_string(outcome.written), std::to_string(file.lines.size())});
     }
-    return sent;
-}
-
-void CliSession::SetTimer(int id, int milliseconds) {
-    deadlines.at(static_cast<size_t>(id - TIMER_STEP)) =
-        Clock::now() + std::chrono::milliseconds(milliseconds);
-}
-
-int CliSession::AddLogLine(int direction, const char* text) {
-    // With send, the device's lines go to standard output instead.
-    if (direction == LOG_SEND || options.command != CliCommand::Send) {
-        std::fprintf(stderr, "%s %s\n", direction == LOG_SEND ? "[SEND]" : "[RECV]",
-                     Printable(text).c_str());
+    if (!outcome.backup.empty()) {
+        state += Tr("; its script before: %s", "; 이전 스크립트: %s", {outcome.backup});
     }
-    return 1;
-}
-
-void CliSession::ShowMessage(const std::string& text, MessageIcon icon) {
-    // A delete that finds nothing to delete has got where it was going.
-    const bool done = icon == MessageIcon::Information ||
-                      (options.command == CliCommand::Delete && text == LoadString(IDS_NO_SCRIPT));
-    Finish(done ? EXIT_DONE : EXIT_REFUSED, done ? text : WithProgress(text));
-}
-
-bool CliSession::KeepBackup(const std::vector<std::string>& lines, std::string& why) {
-    // When no copy can be kept, the operation reports why and erases nothing.
-    std::string path;
-    if (!SaveScriptBackup(target.BackupName(), lines, path, why)) {
-        return false;
-    }
-    PrintError(Tr("backup of the device's script: %s", "장치 스크립트 백업: %s", {path}));
-    return true;
+    return state;
 }

@@ -3,10 +3,7 @@
 // What the receive worker expects next.
 enum OpState : int { Idle = 0, Listing = 1, Writing = 2, Failed = 3, Erasing = 4 };
 
-// One-shot operation timers of the main window, armed for 100 ms.
-constexpr int TIMER_STEP = 1000;
-constexpr int TIMER_WRITE_STEP = 1001;
-constexpr int TIMER_ERASE_STEP = 1002;
+// The operations' timer period: a listing's "!VS" goes out one period after the press.
 constexpr int STEP_DELAY_MS = 100;
 
 // Log directions, stored as each row's item data.

@@ -59,40 +59,35 @@ void ReceiveQueue::Wake(bool wasEmpty) {
     }
 }
 
-void ReceiveQueue::TakeAll(std::vector<ReceivedItem>& out) {
-    std::vector<Entry> takenEntries;
-    std::string takenText;
-    std::vector<UserMessage> takenMessages;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        takenEntries.swap(entries);
-        takenText.swap(text);
-        takenMessages.swap(messages);
-        overflowIndex = SIZE_MAX;
+void ReceiveQueue::TakeAll(ReceivedBatch& out) {
+    out.entries.clear();
+    out.text.clear();
+    out.messages.clear();
+    out.entryAt = out.textAt = out.messageAt = 0;
+    std::lock_guard<std::mutex> lock(mutex);
+    // Swapped, so that both sides keep their capacity and a stream allocates nothing.
+    out.entries.swap(entries);
+    out.text.swap(text);
+    out.messages.swap(messages);
+    overflowIndex = SIZE_MAX;
+}
+
+bool ReceivedBatch::Next(Item& item) {
+    if (entryAt >= entries.size()) {
+        return false;
     }
-    out.clear();
-    out.resize(takenEntries.size());
-    size_t textAt = 0;
-    size_t messageAt = 0;
-    for (size_t i = 0; i < takenEntries.size(); ++i) {
-        const Entry& entry = takenEntries[i];
-        ReceivedItem& item = out[i];
-        item.kind = entry.kind;
-        switch (entry.kind) {
-            case ReceivedItem::Kind::Line:
-                item.line.assign(takenText, textAt, entry.size);
-                textAt += entry.size;
-                break;
-            case ReceivedItem::Kind::Overflow:
-                item.line = std::to_string(entry.size);
-                break;
-            case ReceivedItem::Kind::Message:
-                item.message = std::move(takenMessages[messageAt++]);
-                break;
-            case ReceivedItem::Kind::PortLost:
-                break;
-        }
+    const Entry& entry = entries[entryAt++];
+    item = Item();
+    item.kind = entry.kind;
+    if (entry.kind == ReceivedItem::Kind::Line) {
+        item.line = std::string_view(text).substr(textAt, entry.size);
+        textAt += entry.size;
+    } else if (entry.kind == ReceivedItem::Kind::Overflow) {
+        item.count = entry.size;
+    } else if (entry.kind == ReceivedItem::Kind::Message) {
+        item.message = &messages[messageAt++];
     }
+    return true;
 }
 
 void ReceiveQueue::Clear() {

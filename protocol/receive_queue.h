@@ -5,16 +5,41 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/user_message.h"
 
 // One thing the receive worker reports, in the order it happened.
 struct ReceivedItem {
-    enum class Kind { Line, PortLost, Message, Overflow };
-    Kind kind = Kind::Line;
-    std::string line;     // Kind::Line: the complete line, without CR or LF (its bytes as received)
-    UserMessage message;  // Kind::Message: a channel message raised on the worker thread
+    enum class Kind : uint8_t { Line, PortLost, Message, Overflow };
+};
+
+// What one TakeAll took, kept as compactly as the queue kept it: the lines' bytes in one
+// buffer and a few bytes per item. Read it in order with Next.
+class ReceivedBatch {
+public:
+    struct Item {
+        ReceivedItem::Kind kind = ReceivedItem::Kind::Line;
+        std::string_view line;                // Line: its bytes as received, without CR or LF
+        uint32_t count = 0;                   // Overflow: how many lines were not stored
+        const UserMessage* message = nullptr; // Message: a channel message raised on the worker
+    };
+
+    size_t size() const { return entries.size(); }
+    // The next item, valid until the batch is taken into again; false after the last.
+    bool Next(Item& item);
+
+private:
+    friend class ReceiveQueue;
+    struct Entry {
+        ReceivedItem::Kind kind;
+        uint32_t size;  // Line: its length; Overflow: the lines not stored
+    };
+    std::vector<Entry> entries;
+    std::string text;
+    std::vector<UserMessage> messages;
+    size_t entryAt = 0, textAt = 0, messageAt = 0;
 };
 
 // The ordered queue from the receive worker to the thread that handles what it reads (the
@@ -38,18 +63,13 @@ public:
     void PushPortLost();
     void PushMessage(const UserMessage& message);
 
-    // Moves everything queued into `out` (cleared first), oldest first.
-    void TakeAll(std::vector<ReceivedItem>& out);
+    // Moves everything queued into `out` (emptied first), oldest first.
+    void TakeAll(ReceivedBatch& out);
     // Drops everything queued (a port closed: its lines belong to no operation any more).
     void Clear();
 
 private:
-    // One queued item: a line's length (its text follows the previous lines' in `text`), a
-    // count of lines not stored, or nothing.
-    struct Entry {
-        ReceivedItem::Kind kind;
-        uint32_t size;
-    };
+    using Entry = ReceivedBatch::Entry;
 
     // Appends under the lock; true when the queue was empty.
     bool Append(ReceivedItem::Kind kind, uint32_t size);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "protocol/setting_choices.h"
 #include "protocol/settings_record.h"
 #include "protocol/write_steps.h"
 
@@ -18,8 +19,26 @@ namespace {
 constexpr size_t kCodeLength = 4;
 constexpr size_t kWritePrefixLength = 4;  // "!WS "
 constexpr size_t kMaxIdBytes = 8;
-constexpr int kSettingCount = 11;
-constexpr int kHostSetting = 0, kIdSetting = 5;
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
+
+// The settings fields without a window, at the window's start values, to check a value by
+// writing it as Write Script would.
+class ScriptFields : public DeviceFields {
+public:
+    ScriptFields() { texts.hostPortText = "1470"; }
+    uint32_t GetAddress(AddressField f) const override { return addresses[static_cast<int>(f)]; }
+    void SetAddress(AddressField f, uint32_t a) override { addresses[static_cast<int>(f)] = a; }
+    int GetSelection(SettingCombo c) const override { return selections[static_cast<int>(c)]; }
+    void SetSelection(SettingCombo c, int i) override { selections[static_cast<int>(c)] = i; }
+    int ItemCount(SettingCombo c) const override { return ChoicesOf(c).count; }
+    std::string ItemText(SettingCombo c, int i) const override { return ChoicesOf(c).items[i]; }
+    TextFields& Texts() override { return texts; }
+
+private:
+    uint32_t addresses[2] = {0x0A010001, 0};
+    int selections[5] = {8, 0, 1, 0, 0};
+    TextFields texts;
+};
 
 // The settings in write order (the one at index i is stored by write step i + 1), each with a
 // value it takes, shown when a line's value is not one.
@@ -55,15 +74,6 @@ std::string UpperCode(std::string line) {
     return line;
 }
 
-int SettingOf(const std::string& upperLine) {
-    for (int i = 0; i < kSettingCount; ++i) {
-        if (LineHasCode(upperLine.c_str(), kSettings[i][0])) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 // A value is taken only when Write Script would send it back byte for byte, so that what the
 // device stores is what the file says.
 Fault CheckSetting(const std::string& line, int setting) {
@@ -71,7 +81,7 @@ Fault CheckSetting(const std::string& line, int setting) {
     if (value.empty() || value[0] == ' ') {
         return Fault::NoValue;
     }
-    if (setting == kIdSetting && value.size() > kMaxIdBytes) {
+    if (setting == kDeviceIdSetting && value.size() > kMaxIdBytes) {
         return Fault::IdLong;
     }
     ScriptFields scratch;
@@ -83,7 +93,7 @@ Fault CheckSetting(const std::string& line, int setting) {
     if (written.Text().substr(kWritePrefixLength + kCodeLength) != value) {
         return Fault::Value;
     }
-    const bool blankHost = setting == kHostSetting && scratch.GetAddress(AddressField::Host) == 0;
+    const bool blankHost = setting == kHostAddressSetting && scratch.GetAddress(AddressField::Host) == 0;
     return blankHost ? Fault::Host : Fault::None;
 }
 
@@ -136,12 +146,14 @@ std::string ReadScriptBytes(const std::string& path, std::string& bytes, UiLangu
     return why;
 }
 
-bool ReadScriptFile(const std::string& text, DeviceFields& fields,
+bool ReadScriptFile(const std::string& text, DeviceScript& script,
                     std::vector<ScriptFileFault>& faults, UiLanguage language) {
     faults.clear();
+    script = DeviceScript();
     std::vector<std::string> lines;
     int firstLineOf[kSettingCount] = {};
-    std::istringstream in(text);
+    const bool marked = text.compare(0, 3, kByteOrderMark) == 0;
+    std::istringstream in(marked ? text.substr(3) : text);
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') {
@@ -150,15 +162,16 @@ bool ReadScriptFile(const std::string& text, DeviceFields& fields,
         if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
             continue;
         }
-        line = UpperCode(line);
-        const int setting = SettingOf(line);
+        const std::string upper = UpperCode(line);
+        const int setting = SettingOf(upper);
         const Fault fault = std::any_of(line.begin(), line.end(), IsControl) ? Fault::Control
                             : setting < 0                                    ? Fault::Unknown
                             : firstLineOf[setting] != 0                      ? Fault::Twice
-                                                        : CheckSetting(line, setting);
+                                                        : CheckSetting(upper, setting);
         if (fault == Fault::None) {
             firstLineOf[setting] = number;
-            lines.push_back(line);
+            // A code in mixed case is a setting to the operator, not to the device.
+            lines.push_back(SettingOf(line) == setting ? line : upper);
             continue;
         }
         std::string reason = kReasons[static_cast<int>(fault)][language == UiLanguage::Korean];
@@ -170,10 +183,16 @@ bool ReadScriptFile(const std::string& text, DeviceFields& fields,
         }
         faults.push_back({number, reason});
     }
-    for (size_t i = 0; faults.empty() && i < lines.size(); ++i) {
-        ApplySettingReply(lines[i].c_str(), fields);
+    if (faults.empty()) {
+        script.lines = std::move(lines);
     }
     return faults.empty();
+}
+
+void ApplyScript(const DeviceScript& script, DeviceFields& fields) {
+    for (const std::string& line : script.lines) {
+        ApplySettingReply(line.c_str(), fields);
+    }
 }
 
 bool NamesSetting(const std::string& line) {

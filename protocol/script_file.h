@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "protocol/device_fields.h"
-#include "protocol/setting_choices.h"
+#include "protocol/device_script.h"
 #include "resources/string_table.h"
 
 // A script file is the device's own listing, one setting a line ("!PA 10.1.0.1", "!SO C 3000");
@@ -15,10 +15,14 @@ struct ScriptFileFault {
 };
 
 // Checks every line of `text` (known code, a value that Write Script sends back unchanged, the
-// lengths it refuses, a setting given twice) and, only when none is faulty, fills `fields` the
-// way a listing fills them. Returns false with every fault, leaving `fields` as they were.
-[[nodiscard]] bool ReadScriptFile(const std::string& text, DeviceFields& fields,
+// lengths it refuses, a setting given twice) and, only when none is faulty, puts its setting
+// lines into `script` as the file holds them. A UTF-8 byte-order mark before the first line is
+// skipped. Returns false with every fault, leaving `script` empty.
+[[nodiscard]] bool ReadScriptFile(const std::string& text, DeviceScript& script,
                                   std::vector<ScriptFileFault>& faults, UiLanguage language);
+
+// Fills the window's fields from `script`, line by line, as a listing fills them.
+void ApplyScript(const DeviceScript& script, DeviceFields& fields);
 
 // A script holds eleven short lines; a larger file is not one, and is not read whole.
 constexpr size_t kMaxScriptFileBytes = 64 * 1024;
@@ -34,22 +38,3 @@ std::string FormatScriptFile(DeviceFields& fields);
 
 // True when `line` begins with the code of one of the eleven settings, in upper or lower case.
 bool NamesSetting(const std::string& line);
-
-// The settings fields without a window: the lists of setting_choices, and the window's start
-// values (host 10.1.0.1, port 1470, 115200 8N1, no flow control, the rest blank).
-class ScriptFields : public DeviceFields {
-public:
-    ScriptFields() { texts.hostPortText = "1470"; }
-    uint32_t GetAddress(AddressField f) const override { return addresses[static_cast<int>(f)]; }
-    void SetAddress(AddressField f, uint32_t a) override { addresses[static_cast<int>(f)] = a; }
-    int GetSelection(SettingCombo c) const override { return selections[static_cast<int>(c)]; }
-    void SetSelection(SettingCombo c, int i) override { selections[static_cast<int>(c)] = i; }
-    int ItemCount(SettingCombo c) const override { return ChoicesOf(c).count; }
-    std::string ItemText(SettingCombo c, int i) const override { return ChoicesOf(c).items[i]; }
-    TextFields& Texts() override { return texts; }
-
-private:
-    uint32_t addresses[2] = {0x0A010001, 0};
-    int selections[5] = {8, 0, 1, 0, 0};
-    TextFields texts;
-};

@@ -24,6 +24,7 @@ struct SettingReply {
     const char* digits;  // for Digit: the fifth-byte values that select index 0, 1, ...
 };
 
+// In write order.
 const SettingReply kReplies[] = {
     {"!PA ", "!pa ", Reading::Address, AddressField::Host, nullptr, {}, nullptr},
     {"!PP ", "!pp ", Reading::Text, {}, &TextFields::hostPortText, {}, nullptr},
@@ -94,13 +95,20 @@ bool LineBeginsWith(const char* line, const char* prefix) {
     return std::strncmp(line, prefix, std::strlen(prefix)) == 0;
 }
 
-void ApplySettingReply(const char* line, DeviceFields& fields) {
+int SettingIndexOf(const char* line) {
     for (const SettingReply& reply : kReplies) {
-        const bool upper = LineHasCode(line, reply.upperCode);
-        if (upper || LineHasCode(line, reply.lowerCode)) {
-            Apply(line, upper, reply, fields);
-            return;
+        if (LineHasCode(line, reply.upperCode) || LineHasCode(line, reply.lowerCode)) {
+            return static_cast<int>(&reply - kReplies);
         }
+    }
+    return -1;
+}
+
+void ApplySettingReply(const char* line, DeviceFields& fields) {
+    const int setting = SettingIndexOf(line);
+    if (setting >= 0) {
+        const SettingReply& reply = kReplies[setting];
+        Apply(line, LineHasCode(line, reply.upperCode), reply, fields);
     }
 }
 

@@ -16,6 +16,10 @@ bool LineBeginsWith(const char* line, const char* prefix);
 // setting, or whose value selects nothing, changes nothing. User-interface thread.
 void ApplySettingReply(const char* line, DeviceFields& fields);
 
+// The setting that a reply line names, numbered in write order (0 host address ... 10 flow
+// control); -1 when it names none. The code is all upper or all lower case.
+int SettingIndexOf(const char* line);
+
 // "10.1.0.1" for 0x0A010001.
 std::string FormatDotted(uint32_t address);
 

@@ -142,6 +142,9 @@ std::string DeviceModel::Execute(std::string_view line) {
     if (!IsStorableSettingLine(setting)) {
         return kMalformed;
     }
+    if (writes++ == faults.forgetWriteAt) {
+        return kConfirm;
+    }
     // A setting stored again replaces its line.
     const auto same = std::find_if(stored.begin(), stored.end(), [&](const std::string& s) {
         return s.compare(0, 4, setting.substr(0, 4)) == 0;

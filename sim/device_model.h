@@ -17,6 +17,7 @@ struct DeviceFaults {
     bool noise = false;           // line feeds before and inside the answer lines
     bool overLongLines = false;   // the listing starts with a line of 300 bytes
     bool echoOn = false;          // echo is on at start
+    int forgetWriteAt = -1;       // the k-th "!WS" (0-based) is confirmed but not stored
 };
 
 // The VDM-R30 as seen from its serial line: bytes in, bytes out. Not thread-safe.
@@ -51,4 +52,5 @@ private:
     std::string pending;  // bytes of the line not yet ended by CR
     bool echo;
     bool unlocked = false;
+    int writes = 0;  // "!WS" lines carried out
 };

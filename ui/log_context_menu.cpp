@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QSaveFile>
 
-#include "protocol/operation_host.h"
 #include "resources/string_table.h"
 #include "ui/log_list_ctrl.h"
 
@@ -117,12 +116,7 @@ QList<int> LogContextMenu::AllRows() const {
     return rows;
 }
 
-// The window that holds the log knows the language of its captions; a log on its own follows
-// the user-interface language.
 QString LogContextMenu::Caption(int id) const {
-    if (const auto* host = dynamic_cast<const OperationHost*>(view.window())) {
-        return QString::fromStdString(host->LoadString(id));
-    }
     return QString::fromStdString(::LoadString(id, DetectUiLanguage()));
 }
 

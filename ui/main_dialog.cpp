@@ -5,7 +5,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QThread>
-#include <QTimerEvent>
+#include <algorithm>
+#include <climits>
 #include <system_error>
 
 #include "ui/about_dlg.h"
@@ -34,11 +35,15 @@ CVDMR30QuillboxDlg::CVDMR30QuillboxDlg(UiLanguage language, PortRoots roots, QWi
           }
       }),
       serialPort(portMap, channelMessages),
-      operations(*this),
+      session(*this, *this, receiveQueue),
       appIcon(AppIcon()),
       receiveContext{serialPort, stopWorker, receiveQueue} {
     drainTimer.setSingleShot(true);
     connect(&drainTimer, &QTimer::timeout, this, [this] { DrainReceived(); });
+    // Precise: a coarse timer may fire up to 5% early, which would shorten the device's pauses.
+    stepTimer.setSingleShot(true);
+    stepTimer.setTimerType(Qt::PreciseTimer);
+    connect(&stepTimer, &QTimer::timeout, this, [this] { DrainReceived(); });
     CreateControls();
     OnInitDialog();
     StartWorker();
@@ -132,7 +137,8 @@ void CVDMR30QuillboxDlg::confirmExit() {
     if (RunMessageBox(runModal, this, question) != QMessageBox::Yes) {
         return;
     }
-    operations.EndOperation();
+    session.EndOperation();
+    ArmDeadline();
     stopWorker = 1;
     serialPort.Wake();
     if (serialPort.portOpen.load() == 1) {
@@ -152,49 +158,6 @@ void CVDMR30QuillboxDlg::OnAbout() {
     runModal(about);
 }
 
-void CVDMR30QuillboxDlg::SetTimer(int id, int milliseconds) {
-    const int index = id - TIMER_STEP;
-    if (index < 0 || index >= kStepTimers) {
-        return;
-    }
-    timerDue[index] = false;
-    EndDrainPace();
-    // Precise: a coarse timer may fire up to 5% early, which would shorten the device's pauses.
-    stepTimers[index].start(milliseconds, Qt::PreciseTimer, this);
-}
-
-void CVDMR30QuillboxDlg::KillTimer(int id) {
-    const int index = id - TIMER_STEP;
-    if (index < 0 || index >= kStepTimers) {
-        return;
-    }
-    timerDue[index] = false;
-    stepTimers[index].stop();
-}
-
-// The operation timers fire once, and act after the lines already received.
-void CVDMR30QuillboxDlg::timerEvent(QTimerEvent* event) {
-    for (int i = 0; i < kStepTimers; ++i) {
-        if (stepTimers[i].timerId() == event->timerId()) {
-            stepTimers[i].stop();
-            timerDue[i] = true;
-            DrainReceived();
-            return;
-        }
-    }
-    QDialog::timerEvent(event);
-}
-
-// A timer that fired while a drain ran acts once the lines received before it are handled.
-void CVDMR30QuillboxDlg::RunDueTimers() {
-    for (int i = 0; i < kStepTimers && !draining; ++i) {
-        if (timerDue[i]) {
-            timerDue[i] = false;
-            operations.OnTimer(TIMER_STEP + i);
-        }
-    }
-}
-
 bool CVDMR30QuillboxDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == comPortCombo && event->type() == QEvent::FocusIn &&
         static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
@@ -212,65 +175,36 @@ void CVDMR30QuillboxDlg::OnWake() {
 }
 
 void CVDMR30QuillboxDlg::DrainReceived() {
-    if (draining) {
-        drainAgain = true;
+    if (session.Servicing()) {
+        session.Service();  // notes only that more is waiting
         return;
     }
-    draining = true;
-    drainAgain = false;
     drainTimer.stop();
     drainPaced.store(false);
-    // A local list: a box opened by one item lets the event loop run meanwhile.
-    std::vector<ReceivedItem> items;
-    receiveQueue.TakeAll(items);
-    for (const ReceivedItem& item : items) {
-        HandleReceived(item);
-    }
-    draining = false;
+    const size_t handled = session.Service();
     ShowLoggedLines();
     // Only drains that handled something set the pace: one that a timer or a button began on
     // an empty queue must not hold back the reply to what they send, nor may a running
     // operation's reply wait: its next step waits for it.
-    if (!items.empty() && operations.State().opState == Idle) {
+    if (handled > 0 && !session.Busy()) {
         drainTimer.start(kDrainPaceMs);
         drainPaced.store(true);
-    } else if (drainAgain) {
-        drainAgain = false;
-        DrainReceived();
     }
-    RunDueTimers();
+    ArmDeadline();
 }
 
-// An operation that starts while a paced drain is due has its replies handled as they come.
-void CVDMR30QuillboxDlg::EndDrainPace() {
-    if (drainPaced.exchange(false)) {
+void CVDMR30QuillboxDlg::ArmDeadline() {
+    const Millis due = session.NextDeadline();
+    if (due == kNoDeadline) {
+        stepTimer.stop();
+    } else {
+        stepTimer.start(static_cast<int>(std::clamp<Millis>(due - Now(), 0, INT_MAX)));
+    }
+    // An operation that starts while a paced drain is due has its replies handled as they come.
+    if (session.Busy() && drainPaced.exchange(false)) {
         drainTimer.stop();
         QMetaObject::invokeMethod(
             this, [this] { OnWake(); }, Qt::QueuedConnection);
-    }
-}
-
-void CVDMR30QuillboxDlg::HandleReceived(const ReceivedItem& item) {
-    switch (item.kind) {
-        case ReceivedItem::Kind::Line:
-            operations.HandleLine(item.line.c_str());
-            break;
-        case ReceivedItem::Kind::PortLost:
-            // The lines before the loss have been handled; nothing after it belongs to the port.
-            if (serialPort.portOpen.load() == 1) {
-                OnClosePort();
-            }
-            break;
-        case ReceivedItem::Kind::Message:
-            PresentMessage(item.message);
-            break;
-        case ReceivedItem::Kind::Overflow:
-            AddLogLine(LOG_RECV,
-                       Text(IDS_LINES_NOT_KEPT)
-                           .replace(QStringLiteral("%s"), QString::fromStdString(item.line))
-                           .toUtf8()
-                           .constData());
-            break;
     }
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QBasicTimer>
 #include <QDialog>
 #include <QIcon>
 #include <QString>
@@ -14,10 +13,9 @@
 #include "link/serial_channel.h"
 #include "link/user_message.h"
 #include "protocol/device_fields.h"
-#include "protocol/operation_host.h"
 #include "protocol/receive_queue.h"
 #include "protocol/receive_worker.h"
-#include "protocol/script_operations.h"
+#include "protocol/script_session.h"
 #include "resources/string_table.h"
 #include "ui/message_box.h"
 
@@ -29,15 +27,19 @@ class QLineEdit;
 class QPushButton;
 
 // The main window: the COM port row, the device's settings, the message log and the operation
-// buttons. It owns the serial channel, the script operations and the receive worker, which it
-// starts last when it is built and joins when it is destroyed.
+// buttons. It owns the serial channel, the script session and the receive worker, which it
+// starts last when it is built and joins when it is destroyed. The session's outcomes become
+// its message boxes; its fields are one view of the device's script.
 //
 // Every control carries its template id as its object name ("ctl1000" ... "ctl1037"); the
 // labels and group boxes without an id are not named.
 //
 // Threads: everything here runs on the user-interface thread. The receive worker only appends
 // to the receive queue (lines, a lost port, the channel's messages); the window drains it.
-class CVDMR30QuillboxDlg : public QDialog, public OperationHost, public DeviceFields {
+class CVDMR30QuillboxDlg : public QDialog,
+                           public SessionHost,
+                           public SessionPort,
+                           public DeviceFields {
     Q_OBJECT
 
 public:
@@ -72,20 +74,19 @@ public:
     // that tests can answer them; it runs on the user-interface thread.
     ModalRunner runModal = ExecModal();
 
-    // OperationHost.
+    // SessionPort.
     bool PortIsOpen() const override;
     int WritePort(const char* data, int length) override;
-    void SetTimer(int id, int milliseconds) override;
-    void KillTimer(int id) override;
-    int AddLogLine(int direction, const char* text) override;
+
+    // SessionHost.
+    Millis Now() const override { return MonotonicMillis(); }
+    void AddLogLine(int direction, const char* text) override;
     void ClearLog() override;
-    bool ExchangeFromControls() override;
-    DeviceFields& Fields() override;
-    void ShowMessage(const std::string& text, MessageIcon icon) override;
-    std::string LoadString(int id) const override;
-    std::string EchoCaption() const override;
-    void SetEchoCaption(const std::string& caption) override;
-    bool KeepBackup(const std::vector<std::string>& lines, std::string& why) override;
+    void OnSettingListed(const char* line) override;
+    bool KeepBackup(const std::vector<std::string>& listing, std::string& pathOrWhy) override;
+    void OnOutcome(const Outcome& outcome) override;
+    void OnPortLost() override;
+    void ShowChannelMessage(const UserMessage& message) override { PresentMessage(message); }
 
     // DeviceFields.
     uint32_t GetAddress(AddressField field) const override;
@@ -96,11 +97,10 @@ public:
     std::string ItemText(SettingCombo combo, int index) const override;
     TextFields& Texts() override;
 
-    // Handles everything the worker has queued, in order of arrival: each line through the
-    // operations, then one exchange to the controls and one layout of the log for all of them.
-    // Runs on each wake-up (paced), and first thing in every timer and button handler so that
-    // nothing acts before a reply already received. While a box that the handling of a line
-    // opened is open, it handles nothing more: the lines wait in the queue.
+    // Hands everything the worker has queued to the session, which handles it in order, then
+    // shows the fields once for all of it. Runs on each wake-up (paced while lines stream and
+    // nothing waits for them), on the session's deadline and first thing in every button
+    // handler. While a box that the handling of a line opened is open, it handles nothing more.
     void DrainReceived();
 
     CSCom& SerialPort() { return serialPort; }
@@ -109,7 +109,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
@@ -120,7 +119,6 @@ public slots:
 private:
     static constexpr int kPortCapacity = 30;
 
-    static constexpr int kStepTimers = 3;  // TIMER_STEP, TIMER_WRITE_STEP, TIMER_ERASE_STEP
     // While lines stream, drains are this far apart (the log's frames follow them); the first
     // line after a quiet spell is handled at once.
     static constexpr int kDrainPaceMs = 250;
@@ -150,18 +148,26 @@ private:
     ReceiveQueue receiveQueue;
     ChannelMessages channelMessages{*this};
     CSCom serialPort;
-    ScriptOperations operations;
     TextFields fields;
+    // The fields, taken from the controls at every write step.
+    class DialogWriteSource : public FieldsWriteSource {
+    public:
+        explicit DialogWriteSource(CVDMR30QuillboxDlg& dialog)
+            : FieldsWriteSource(dialog), dialog(dialog) {}
+        bool FormatLine(int step, CommandLine& line) override;
+
+    private:
+        CVDMR30QuillboxDlg& dialog;
+    };
+    DialogWriteSource writeSource{*this};
+    ScriptSession session;
     QString windowTitle;
     QIcon appIcon;
     int portCount = 0;
     uint16_t portNumbers[kPortCapacity] = {};
-    QBasicTimer stepTimers[kStepTimers];
-    bool timerDue[kStepTimers] = {};      // fired, waiting for the drain that goes first
+    QTimer stepTimer;                     // single-shot, precise: the session's next deadline
     QTimer drainTimer;                    // single-shot: the next paced drain
     std::atomic<bool> drainPaced{false};  // the drain timer runs: the worker need not wake us
-    bool draining = false;
-    bool drainAgain = false;       // a wake-up came while a box held the drain
     bool exchangePending = false;  // lines were logged; the controls show them at the drain's end
     ReceiveContext receiveContext;
     WorkerThread worker{*this, {}};
@@ -206,10 +212,16 @@ private:
     void OnAbout();
     void DrainFirstOnButtons();
     void OnWake();
-    void EndDrainPace();
-    void HandleReceived(const ReceivedItem& item);
+    // Sets the step timer to the session's deadline; an operation under way ends the pacing.
+    void ArmDeadline();
+    void OnViewScript() { session.OnViewScript(); }
+    void OnWriteScript();
+    void OnEraseAllScript() { session.OnEraseAllScript(); }
+    void OnSend();
+    void OnEcho();
     void ShowLoggedLines();
-    void RunDueTimers();
+    void ForgetShownText(int setting);
+    void ShowMessage(const QString& text, QMessageBox::Icon icon);
     QString Text(int id) const;
     QComboBox* Combo(SettingCombo combo) const;
     IpAddressEdit* AddressCtrl(AddressField field) const;

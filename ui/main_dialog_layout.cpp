@@ -161,11 +161,17 @@ void CVDMR30QuillboxDlg::ConnectControls() {
     comPortCombo->installEventFilter(this);
     connect(portOpenButton, &QPushButton::clicked, this, [this] { OnOpenPort(); });
     connect(portCloseButton, &QPushButton::clicked, this, [this] { OnClosePort(); });
-    connect(viewButton, &QPushButton::clicked, this, [this] { operations.OnViewScript(); });
-    connect(writeButton, &QPushButton::clicked, this, [this] { operations.OnWriteScript(); });
-    connect(eraseButton, &QPushButton::clicked, this, [this] { operations.OnEraseAllScript(); });
-    connect(sendButton, &QPushButton::clicked, this, [this] { operations.OnSend(); });
-    connect(echoButton, &QPushButton::clicked, this, [this] { operations.OnEcho(); });
+    const auto press = [this](QPushButton* button, void (CVDMR30QuillboxDlg::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+            (this->*handler)();
+            ArmDeadline();
+        });
+    };
+    press(viewButton, &CVDMR30QuillboxDlg::OnViewScript);
+    press(writeButton, &CVDMR30QuillboxDlg::OnWriteScript);
+    press(eraseButton, &CVDMR30QuillboxDlg::OnEraseAllScript);
+    press(sendButton, &CVDMR30QuillboxDlg::OnSend);
+    press(echoButton, &CVDMR30QuillboxDlg::OnEcho);
     connect(deviceIdEdit, &QLineEdit::textEdited, this, [this] { LimitDeviceId(); });
     connect(autoScrollCheck, &QCheckBox::clicked, this,
             [this] { static_cast<void>(exchangeData(Exchange::FromControls)); });

@@ -74,7 +74,8 @@ void CVDMR30QuillboxDlg::OnOpenPort() {
 // Whatever operation runs ends with the port, and lines still queued for it are dropped: they
 // belong to no operation any more.
 void CVDMR30QuillboxDlg::OnClosePort() {
-    operations.EndOperation();
+    session.EndOperation();
+    ArmDeadline();
     // Cleared first, so that the receive worker starts no further read.
     serialPort.portOpen = 0;
     serialPort.ClosePort();

@@ -75,27 +75,22 @@ void CVDMR30QuillboxDlg::OnOpenScript() {
         ShowFileError(IDS_SCRIPT_READ_FAILED, path, QString::fromStdString(why));
         return;
     }
+    DeviceScript script;
+    std::vector<ScriptFileFault> faults;
+    if (!ReadScriptFile(bytes, script, faults, language)) {
+        ShowFileError(IDS_SCRIPT_FAULTS, path, FaultList(faults, Text(IDS_SCRIPT_FAULT_LINE)));
+        return;
+    }
     // What the operator typed and no exchange took over yet stays where the file sets nothing.
     static_cast<void>(exchangeData(Exchange::FromControls));
     // The settings that Write Script leaves out when empty are empty unless the file gives
     // them, so that a Write then stores what the file holds and nothing else.
-    const TextFields before = fields;
-    const bool secondWasBlank = secondHostAddressCtrl->IsBlank();
-    const uint32_t secondBefore = secondHostAddressCtrl->GetAddress();
     fields.intervalText.clear();
     fields.timeoutText.clear();
     fields.deviceIdText.clear();
     secondHostAddressCtrl->ClearAddress();
-    std::vector<ScriptFileFault> faults;
-    if (ReadScriptFile(bytes, *this, faults, language)) {
-        exchangeData(Exchange::ToControls);
-        return;
-    }
-    fields = before;
-    if (!secondWasBlank) {
-        secondHostAddressCtrl->SetAddress(secondBefore);
-    }
-    ShowFileError(IDS_SCRIPT_FAULTS, path, FaultList(faults, Text(IDS_SCRIPT_FAULT_LINE)));
+    ApplyScript(script, *this);
+    exchangeData(Exchange::ToControls);
 }
 
 void CVDMR30QuillboxDlg::OnSaveScript() {

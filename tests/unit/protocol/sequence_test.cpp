@@ -1,5 +1,5 @@
 // View, Write, Delete, Send and Echo against the simulated device on a fake clock: presses at
-// given times, then every line the device received with its time, the messages and the end.
+// given times, then every line the device received with its time, the outcomes and the end.
 #include <gtest/gtest.h>
 
 #include "fake_host.h"
@@ -8,7 +8,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using H = FakeHost;
-using O = ScriptOperations;
+using O = ScriptSession;
 using Act = void (*)(H&, O&);
 
 struct Press {
@@ -23,7 +23,7 @@ struct Row {
     DeviceFaults faults;
     std::vector<Press> presses;
     Lines sent;      // "<ms> <line>"
-    Lines messages;  // "E text" (error icon) or "I text" (information)
+    Lines outcomes;  // FakeHost::Describe
     int opState;
     const char* fields;  // nullptr: not checked
     std::vector<Lines> backups;
@@ -31,13 +31,14 @@ struct Row {
 };
 
 const Act View = [](H&, O& o) { o.OnViewScript(); };
-const Act Write = [](H&, O& o) { o.OnWriteScript(); };
+const Act Write = [](H& h, O&) { h.PressWrite(); };
 const Act Delete = [](H&, O& o) { o.OnEraseAllScript(); };
-const Act Send = [](H&, O& o) { o.OnSend(); };
-const Act Echo = [](H&, O& o) { o.OnEcho(); };
+const Act Send = [](H& h, O&) { h.PressSend(); };
+const Act EchoOff = [](H&, O& o) { o.OnEcho(true); };
+const Act EchoOn = [](H&, O& o) { o.OnEcho(false); };
 const Act Close = [](H& h, O& o) { h.portOpen = false, o.EndOperation(); };
 const Act Reopen = [](H& h, O&) { h.portOpen = true, h.lineDown = false; };
-const Act StaleTicks = [](H&, O& o) { o.OnTimer(TIMER_WRITE_STEP), o.OnTimer(TIMER_ERASE_STEP); };
+const Act Timeout1s = [](H&, O& o) { o.SetAnswerTimeout(1000); };
 const Act CutLine = [](H& h, O&) { h.lineDown = true; };
 const Act TypePort = [](H& h, O&) { h.Texts().hostPortText = "typed"; };
 const Act LongPort = [](H& h, O&) { h.controls.hostPortText = std::string(31, '1'); };
@@ -55,7 +56,6 @@ const Act Choices = [](H& h, O&) {
 const Act HugeInterval = [](H& h, O&) { h.controls.intervalText = "99999999"; };
 const Act LongId = [](H& h, O&) { h.controls.deviceIdText = "123456789"; };
 const Act Command = [](H& h, O&) { h.controls.commandText = "!VS"; };
-const Act CapsCaption = [](H& h, O&) { h.echoCaption = "ECHO OFF"; };
 const Act NoBackup = [](H& h, O&) { h.backupRefusal = "disk full"; };
 const Act SlowLine = [](H& h, O&) { h.replyDelay = 200; };
 const Act Delay30 = [](H& h, O&) { h.replyDelay = 30; };
@@ -82,10 +82,8 @@ const Lines kChoices = {"!PA 10.1.0.1", "!PP 1470", "!SO C 0", "!TB 9600", "!TP 
 const Lines kForeignWritten = {"!PA 10.1.0.1", "!PP 1470", "!SC \xBC\xAD\xBF\xEF", "!TB 115200",
     "!TP 0", "!TD 8", "!TS 1", "!FC 0"};
 const std::string k100(100, 'x');
-const std::string kWritten = "I All scripts have been written.";
-const std::string kDeleted = "I All scripts have been deleted.";
-const std::string kRs232 = "E An error occured during RS232 communication.";
-const std::string kPortTooLong = "E The value of 'Host Port' is too long to write to the device.";
+const std::string kRefused = "Refused Write 0/0/0";
+const std::string kRelisted = "Done View 0/0/0";  // what an erase leaves: nothing
 
 // `head`, lines `pace` ms apart from `at`: erase passes, "!UE", `settings`; then `tail`.
 Lines From(Lines head, int at, int pace, int passes, const Lines& settings = {}, bool unlock = true,
@@ -107,87 +105,90 @@ Lines From(Lines head, int at, int pace, int passes, const Lines& settings = {},
 }
 
 const Row kRows[] = {
-    {"ViewThroughWireFaults", kSix, kWire, {{0, View}}, {"100 !VS"}, {}, Idle,
+    {"ViewThroughWireFaults", kSix, kWire, {{0, View}}, {"100 !VS"}, {"Done View 7/0/0"}, Idle,
      "192.168.0.10|5000|0.0.0.0|30||AB|9600|ODD|8|1|NONE", {}},
-    {"ViewOddReplies", kOdd, {}, {{0, View}}, {"100 !VS"}, {}, Idle,
+    {"ViewOddReplies", kOdd, {}, {{0, View}}, {"100 !VS"}, {"Done View 14/0/0"}, Idle,
      "10.1.0.1|1470|0.0.0.0|92233720368547758|||115200|ODD|7|1|NONE", {}},
     // The first answer ends the second listing; the second answer is only logged.
     {"ViewAgainWhileAnswering", kThree, {}, {{0, SlowLine}, {0, View}, {150, View},
-     {320, TypePort}}, {"100 !VS", "250 !VS"}, {}, Idle,
+     {320, TypePort}}, {"100 !VS", "250 !VS"}, {"Done View 3/0/0"}, Idle,
      "192.168.0.10|typed|0.0.0.0||||9600|NONE|8|1|NONE", {}},
     {"ClosedPort", kThree, {}, {{0, Close}, {0, View}, {0, Write}, {0, Delete}, {0, Send},
-     {0, Echo}}, {}, {}, Idle, kStartFields, {}},
+     {0, EchoOff}}, {}, {}, Idle, kStartFields, {}},
     {"WritePacedByConfirmations", {}, {}, {{0, Delay30}, {0, Write}},
-     From({"100 !VS"}, 330, 230, 0, kStart), {kWritten}, Idle, nullptr, {}},
+     From({"100 !VS"}, 330, 230, 0, kStart), {"Done Write 0/0/7 touched"}, Idle, nullptr, {}},
     {"WriteAllSetAfterErasing", kThree, {}, {{0, AllSet}, {0, Write}},
-     From({"100 !VS"}, 300, 200, 3, kAll), {kWritten}, Idle, nullptr, {kThree}},
+     From({"100 !VS"}, 300, 200, 3, kAll), {"Done Write 3/3/11 touched"}, Idle, nullptr, {kThree}},
     {"WriteChoicesBaudChosenLate", {}, {}, {{0, Choices}, {0, Write}, {800, Baud9600}},
-     From({"100 !VS"}, 300, 200, 0, kChoices), {kWritten}, Idle, nullptr, {}},
-    {"WriteLongPortRefusedFirst", kThree, {}, {{0, LongPort}, {0, Write}}, {}, {kPortTooLong},
+     From({"100 !VS"}, 300, 200, 0, kChoices), {"Done Write 0/0/8 touched"}, Idle, nullptr, {}},
+    {"WriteLongPortRefusedFirst", kThree, {}, {{0, LongPort}, {0, Write}}, {},
+     {"Unwritable Write 0/0/0 TooLong 2"},
      Idle, nullptr, {}},
     {"WriteHugeIntervalRefusedFirst", kThree, {}, {{0, HugeInterval}, {0, Write}}, {},
-     {"E The value of 'Check TCP connection interval (second)' is too long to write to the "
-      "device."}, Idle, nullptr, {}},
+     {"Unwritable Write 0/0/0 TooLong 4"}, Idle, nullptr, {}},
     {"WriteIdTooLongStartsNothing", kThree, {}, {{0, LongId}, {0, Write}}, {}, {}, Idle, nullptr,
      {}},
     {"WriteHostBlankedWhileErasing", kThree, {}, {{0, Write}, {100, BlankHost}},
-     From({"100 !VS"}, 300, 200, 3, {}, false), {"E Please enter Host Address."}, Idle, nullptr,
+     From({"100 !VS"}, 300, 200, 3, {}, false), {"Unwritable Write 3/3/0 touched NoHostAddress"}, Idle, nullptr,
      {kThree}},
     {"WriteValueTooLongAtItsStep", {}, {}, {{0, Write}, {650, LongPort}},
-     From({"100 !VS"}, 300, 200, 0, {"!PA 10.1.0.1"}), {kPortTooLong}, Idle, nullptr, {}},
-    {"DeleteEmpty", {}, {}, {{0, Delete}}, {"100 !VS"}, {"E There is no script on the ovLNK."},
+     From({"100 !VS"}, 300, 200, 0, {"!PA 10.1.0.1"}),
+     {"Unwritable Write 0/0/1 touched TooLong 2"}, Idle, nullptr, {}},
+    {"DeleteEmpty", {}, {}, {{0, Delete}}, {"100 !VS"}, {"NoScript Erase 0/0/0"},
      Idle, kStartFields, {}},
     {"DeleteThreeThenList", kThree, {}, {{0, Delete}},
-     From({"100 !VS"}, 300, 200, 3, {}, false, {"1400 !VS"}), {kDeleted}, Idle, kThreeFields,
+     From({"100 !VS"}, 300, 200, 3, {}, false, {"1400 !VS"}), {"Done Erase 3/3/0 touched", kRelisted}, Idle, kThreeFields,
      {kThree}},
     // The echoed "!VS" is listed too and costs one more erase pass.
     {"EchoingDeviceWrite", {"!PA 192.168.0.10", "!PP 5000"}, kEcho, {{0, Write}},
-     From({"100 !VS"}, 300, 200, 3, kStart), {kWritten}, Idle, nullptr,
+     From({"100 !VS"}, 300, 200, 3, kStart), {"Done Write 3/3/7 touched"}, Idle, nullptr,
      {{"!VS", "!PA 192.168.0.10", "!PP 5000"}}},
     {"RefusedMidErase", kThree, DeviceFaults{false, 2}, {{0, Write}},
-     From({"100 !VS"}, 300, 200, 1, {}, false), {kRs232}, Failed, nullptr, {kThree}},
+     From({"100 !VS"}, 300, 200, 1, {}, false), {"Refused Write 3/0/0 touched"}, Failed, nullptr, {kThree}},
     {"RefusedMidWrite", {}, DeviceFaults{false, 3}, {{0, Write}},
-     From({"100 !VS"}, 300, 200, 0, {"!PA 10.1.0.1", "!PP 1470"}), {kRs232}, Failed, nullptr, {}},
+     From({"100 !VS"}, 300, 200, 0, {"!PA 10.1.0.1", "!PP 1470"}),
+     {"Refused Write 0/0/1 touched"}, Failed, nullptr, {}},
     {"SendKeepsTheCommand", {"!PP 5000"}, {}, {{0, Command}, {0, Send}, {10, Send}},
-     {"0 !VS", "10 !VS"}, {}, Idle, kStartFields, {}},
+     {"0 !VS", "10 !VS"}, {"Done Send 0/0/0", "Done Send 0/0/0"}, Idle, kStartFields, {}},
     {"SendEmpty", {}, {}, {{0, Send}}, {"0 "}, {}, Idle, nullptr, {}},
-    {"EchoTwice", {}, {}, {{0, CapsCaption}, {0, Echo}, {10, Echo}}, {"0 !E0", "10 !E1"}, {},
+    {"EchoTwice", {}, {}, {{0, EchoOff}, {10, EchoOn}}, {"0 !E0", "10 !E1"}, {"Done Echo 0/0/0", "Done Echo 0/0/0"},
      Idle, nullptr, {}},
     // Close ends a waiting operation: neither a tick already queued nor the echo's "!700" acts.
     {"CloseEndsErase", kThree, {}, {{0, Delete}, {400, CutLine}, {1000, Close}, {1100, Reopen},
-     {1200, Echo}}, {"100 !VS", "300 !UE 3D9F1B62", "500 !ES", "1200 !E0"}, {}, Idle, nullptr,
-     {kThree}},
+     {1200, EchoOff}}, {"100 !VS", "300 !UE 3D9F1B62", "500 !ES", "1200 !E0"}, {"Done Echo 0/0/0"}, Idle,
+     nullptr, {kThree}},
     {"CloseEndsWrite", {}, {}, {{0, Write}, {400, CutLine}, {1000, Close}, {1100, Reopen},
-     {1150, StaleTicks}, {1200, Echo}},
-     {"100 !VS", "300 !UE 3D9F1B62", "500 !WS !PA 10.1.0.1", "1200 !E0"}, {}, Idle, nullptr, {}},
+     {1200, EchoOff}},
+     {"100 !VS", "300 !UE 3D9F1B62", "500 !WS !PA 10.1.0.1", "1200 !E0"}, {"Done Echo 0/0/0"}, Idle, nullptr, {}},
     // A step armed before another press is not sent after it.
     {"ViewStopsWrite", {}, {}, {{0, Write}, {650, View}},
-     {"100 !VS", "300 !UE 3D9F1B62", "500 !WS !PA 10.1.0.1", "750 !VS"}, {}, Idle,
+     {"100 !VS", "300 !UE 3D9F1B62", "500 !WS !PA 10.1.0.1", "750 !VS"}, {"Done View 1/0/0"}, Idle,
      kStartFields, {}},
     {"ViewStopsErase", kThree, {}, {{0, Delete}, {450, View}},
-     {"100 !VS", "300 !UE 3D9F1B62", "550 !VS"}, {}, Idle, kThreeFields, {kThree}},
+     {"100 !VS", "300 !UE 3D9F1B62", "550 !VS"}, {"Done View 3/0/0"}, Idle, kThreeFields, {kThree}},
     {"DeleteAgainWhileErasing", kThree, {}, {{0, Delete}, {450, Delete}},
      From({"100 !VS", "300 !UE 3D9F1B62", "550 !VS"}, 750, 200, 3, {}, false, {"1850 !VS"}),
-     {kDeleted}, Idle, kThreeFields, {kThree, kThree}},
+     {"Done Erase 3/3/0 touched", kRelisted}, Idle, kThreeFields, {kThree, kThree}},
     {"ForeignBytesRoundTrip", kForeign, {}, {{0, View}, {500, Write}},
-     From({"100 !VS", "600 !VS"}, 800, 200, 2, kForeignWritten), {kWritten}, Idle,
+     From({"100 !VS", "600 !VS"}, 800, 200, 2, kForeignWritten),
+     {"Done View 2/0/0", "Done Write 2/2/8 touched"}, Idle,
      "10.1.0.1|1470|0.0.0.0|||\xBC\xAD\xBF\xEF|115200|NONE|8|1|NONE", {kForeign}},
     {"WriteWithoutBackupErasesNothing", kThree, {}, {{0, NoBackup}, {0, Write}}, {"100 !VS"},
-     {"E The script could not be backed up, so nothing was erased: disk full"}, Idle, nullptr,
+     {"BackupFailed Write 3/0/0 disk full"}, Idle, nullptr,
      {kThree}},
     // Reads the device model never sends: split lines, LFs anywhere, an empty line, a line of
     // 300 bytes kept to its first 127. The listing's end starts the write before its "!700" is
     // logged; a "!WS" without its blank still waits; case counts; a failed step ignores "!700".
     {"FedRepliesFailAWrite", {}, {}, {{0, CutLine}, {0, Write}, {1000, nullptr, "\n!700 a\nnd"},
      {1500, nullptr, " more\r"}, {2000, nullptr, "!WSX\r\n"}, {3000, nullptr, "!ws x\r!700\r"}},
-     {"100 !VS", "1700 !UE 3D9F1B62"}, {kRs232}, Failed, nullptr, {},
+     {"100 !VS", "1700 !UE 3D9F1B62"}, {kRefused}, Failed, nullptr, {},
      {"!700 and more", "!UE 3D9F1B62", "!WSX", "!ws x", "!700"}},
     {"FedEmptyReplyFails", {}, {}, {{0, CutLine}, {0, Write}, {1000, nullptr, "!700\r"},
-     {2000, nullptr, "\r"}}, {"100 !VS", "1200 !UE 3D9F1B62"}, {kRs232}, Failed, nullptr, {}},
+     {2000, nullptr, "\r"}}, {"100 !VS", "1200 !UE 3D9F1B62"}, {kRefused}, Failed, nullptr, {}},
     // "!70" is a listed line; an erase step waits through a repeated "!UE".
     {"FedRepliesFailAnErase", {}, {}, {{0, CutLine}, {0, Delete}, {1000, nullptr, "!70\r" + k100},
      {1500, nullptr, k100 + k100 + "\r!700\r"}, {3000, nullptr, "!UE\r!WS\r"}},
-     {"100 !VS", "1700 !UE 3D9F1B62"}, {kRs232}, Failed, nullptr,
+     {"100 !VS", "1700 !UE 3D9F1B62"}, {"Refused Erase 2/0/0"}, Failed, nullptr,
      {{"!70", k100 + k100.substr(73)}}},
 };
 // clang-format on
@@ -198,16 +199,17 @@ TEST(Sequence, SendsPacedLinesAndEndsAsExpected) {
         FakeHost host(row.stored, row.faults);
         for (const Press& press : row.presses) {
             host.AdvanceTo(press.at);
-            press.act != nullptr ? press.act(host, host.ops) : host.Receive(press.bytes);
+            press.act != nullptr ? press.act(host, host.session) : host.Receive(press.bytes);
+            host.session.Service();
         }
         host.AdvanceTo(3600 * 1000);
         EXPECT_EQ(host.sent, row.sent);
-        EXPECT_EQ(host.messages, row.messages);
-        EXPECT_EQ(host.ops.State().opState, row.opState);
+        EXPECT_EQ(host.outcomes, row.outcomes);
+        EXPECT_EQ(host.session.OpState(), row.opState);
         EXPECT_TRUE(row.fields == nullptr || host.FieldsLine() == row.fields) << host.FieldsLine();
         EXPECT_EQ(host.backups, row.backups);
         EXPECT_TRUE(row.log.empty() || host.log == row.log);
-        EXPECT_EQ(host.ops.State().writeMode, 0);  // however it stopped, a listing fills the fields
+        EXPECT_FALSE(host.session.Busy());
     }
 }
 
