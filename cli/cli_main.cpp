@@ -83,12 +83,13 @@ bool LoadScriptFile(const std::string& name, CliCommand command, DeviceScript& s
         return false;
     }
     // A write stores exactly what the file gives, and the device needs a host to talk to.
-    const char* missing = script.lines.empty()                   ? "gives no setting"
-                          : !script.Has(kHostAddressSetting)      ? "gives no host address (!PA)"
-                          : !script.Has(kHostPortSetting)         ? "gives no host port (!PP)"
-                                                                  : nullptr;
+    const char* missing = script.lines.empty()               ? "gives no setting"
+                          : !script.Has(kHostAddressSetting) ? "gives no host address (!PA)"
+                          : !script.Has(kHostPortSetting)    ? "gives no host port (!PP)"
+                                                             : nullptr;
     if (command == CliCommand::Write && missing != nullptr) {
-        PrintError(name + ": " + missing + Tr("; nothing was sent", "; 아무것도 보내지 않았습니다"));
+        PrintError(name + ": " + missing +
+                   Tr("; nothing was sent", "; 아무것도 보내지 않았습니다"));
         return false;
     }
     return true;
@@ -96,7 +97,8 @@ bool LoadScriptFile(const std::string& name, CliCommand command, DeviceScript& s
 
 int RunDeviceCommand(const CliOptions& options) {
     DeviceScript script;
-    const bool takesFile = options.command == CliCommand::Write || options.command == CliCommand::Diff;
+    const bool takesFile =
+        options.command == CliCommand::Write || options.command == CliCommand::Diff;
     if (takesFile && !LoadScriptFile(options.operand, options.command, script)) {
         return EXIT_USAGE;
     }

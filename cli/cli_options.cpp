@@ -11,8 +11,8 @@
 namespace {
 
 // The commands in the order of CliCommand from Ports on, and how many operands each takes.
-const char* const kCommands[] = {"ports", "view",  "write", "delete",
-                                 "send",  "echo",  "agree", "diff"};
+const char* const kCommands[] = {"ports", "view", "write", "delete",
+                                 "send",  "echo", "agree", "diff"};
 const size_t kOperands[] = {0, 1, 2, 1, 2, 2, 0, 2};
 
 // Seconds from 0.1 to an hour; anything else (no number, trailing text, nan) is refused.

@@ -110,8 +110,8 @@ void CliSession::Loop(int wakeFd, int signalFd) {
         }
         if (polled[1].revents != 0) {
             const Outcome interrupted = session->EndOperation(OutcomeKind::Interrupted);
-            Finish(EXIT_REFUSED, Tr("interrupted", "중단되었습니다") + "; " +
-                                     DeviceState(interrupted));
+            Finish(EXIT_REFUSED,
+                   Tr("interrupted", "중단되었습니다") + "; " + DeviceState(interrupted));
         }
         uint64_t count = 0;
         if (polled[0].revents != 0) {
@@ -130,7 +130,8 @@ void CliSession::AddLogLine(int direction, const char* text) {
     // With send, the device's answers are the command's data.
     if (direction == LOG_RECV && options.command == CliCommand::Send) {
         if (!WriteStdout(Printable(text) + "\n")) {
-            Finish(EXIT_REFUSED, Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)}));
+            Finish(EXIT_REFUSED,
+                   Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)}));
         }
         return;
     }
@@ -165,8 +166,8 @@ void CliSession::OnOutcome(const Outcome& outcome) {
                                   "파일을 그대로 쓸 수 없습니다; %s", {state}));
             return;
         case OutcomeKind::Refused:
-            Finish(EXIT_REFUSED, Tr("the device refused a step; %s",
-                                    "장치가 단계를 거부했습니다; %s", {state}));
+            Finish(EXIT_REFUSED,
+                   Tr("the device refused a step; %s", "장치가 단계를 거부했습니다; %s", {state}));
             return;
         case OutcomeKind::NoAnswer: {
             char seconds[32];
@@ -180,16 +181,15 @@ void CliSession::OnOutcome(const Outcome& outcome) {
                                     "포트가 끊어졌습니다(분리되었나요?); %s", {state}));
             return;
         case OutcomeKind::BackupFailed:
-            Finish(EXIT_REFUSED, Tr("the script could not be backed up (%s); %s",
-                                    "스크립트를 백업할 수 없습니다(%s); %s",
-                                    {outcome.backup, state}));
+            Finish(EXIT_REFUSED,
+                   Tr("the script could not be backed up (%s); %s",
+                      "스크립트를 백업할 수 없습니다(%s); %s", {outcome.backup, state}));
             return;
         case OutcomeKind::WriteCut:
-            Finish(EXIT_REFUSED,
-                   Tr("a line was cut short: %s of its %s bytes went out; %s",
-                      "줄이 잘렸습니다: %s/%s 바이트만 보냈습니다; %s",
-                      {std::to_string(outcome.bytesSent), std::to_string(outcome.lineBytes),
-                       state}));
+            Finish(EXIT_REFUSED, Tr("a line was cut short: %s of its %s bytes went out; %s",
+                                    "줄이 잘렸습니다: %s/%s 바이트만 보냈습니다; %s",
+                                    {std::to_string(outcome.bytesSent),
+                                     std::to_string(outcome.lineBytes), state}));
             return;
         case OutcomeKind::Interrupted:
             Finish(EXIT_REFUSED, Tr("interrupted", "중단되었습니다") + "; " + state);
@@ -291,10 +291,9 @@ std::string CliSession::DeviceState(const Outcome& outcome) const {
     if (!outcome.touched) {
         return Tr("the device is unchanged", "장치는 바뀌지 않았습니다");
     }
-    std::string state =
-        Tr("the device's script is incomplete: %s of %s stored lines erased",
-           "장치의 스크립트가 완전하지 않습니다: 저장된 줄 %s/%s개 삭제",
-           {std::to_string(outcome.erased), std::to_string(outcome.listed)});
+    std::string state = Tr("the device's script is incomplete: %s of %s stored lines erased",
+                           "장치의 스크립트가 완전하지 않습니다: 저장된 줄 %s/%s개 삭제",
+                           {std::to_string(outcome.erased), std::to_string(outcome.listed)});
     if (outcome.operation == Operation::Write) {
         state += Tr(", %s of %s settings written", ", 설정 %s/%s개 저장",
                     {std::to_string(outcome.written), std::to_string(file.lines.size())});

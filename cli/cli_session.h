@@ -26,7 +26,9 @@ public:
     int Run();
 
     bool PortIsOpen() const override { return channel->portOpen.load() == 1; }
-    int WritePort(const char* data, int length) override { return channel->WritePort(data, length); }
+    int WritePort(const char* data, int length) override {
+        return channel->WritePort(data, length);
+    }
 
     Millis Now() const override { return MonotonicMillis(); }
     void AddLogLine(int direction, const char* text) override;

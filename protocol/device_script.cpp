@@ -2,6 +2,8 @@
 
 #include "protocol/settings_record.h"
 
+#include <cctype>
+
 namespace {
 
 constexpr size_t kCodeLength = 4;
@@ -30,6 +32,16 @@ const std::string* DeviceScript::Find(int setting) const {
     return nullptr;
 }
 
+std::string UpperCaseCode(std::string line) {
+    const bool interval = EqualIgnoringCase(line.substr(0, kCodeLength), "!SO ");
+    for (size_t i : {1, 2, 4}) {
+        if (i < line.size() && (i != 4 || interval)) {
+            line[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[i])));
+        }
+    }
+    return line;
+}
+
 int SettingOf(const std::string& line) {
     return SettingIndexOf(line.c_str());
 }
@@ -39,8 +51,8 @@ std::vector<std::string> DiffScripts(const DeviceScript& device, const DeviceScr
     for (int setting = 0; setting < kSettingCount; ++setting) {
         const std::string* held = device.Find(setting);
         const std::string* wanted = file.Find(setting);
-        if (held == wanted || (held != nullptr && wanted != nullptr &&
-                               ValueOf(held) == ValueOf(wanted))) {
+        if (held == wanted ||
+            (held != nullptr && wanted != nullptr && ValueOf(held) == ValueOf(wanted))) {
             continue;
         }
         if (held != nullptr) {

@@ -19,11 +19,16 @@ struct DeviceScript {
 constexpr int kSettingCount = 11;
 constexpr int kHostAddressSetting = 0;
 constexpr int kHostPortSetting = 1;
+constexpr int kIntervalSetting = 3;
 constexpr int kDeviceIdSetting = 5;
 
 // The setting a line names by its code, all upper or all lower case ("!PP ", "!pp "); -1 when
 // it names none. Settings are numbered in the order Write Script stores them.
 int SettingOf(const std::string& line);
+
+// The code, and the interval's sub-field letter, in upper case, as Write Script sends them: a
+// device lists either case and a listing fills the same fields from both.
+std::string UpperCaseCode(std::string line);
 
 // Setting by setting in write order, where the two differ: what `device` holds as "- line",
 // then what `file` gives as "+ line". A setting is the same when its value bytes are; the

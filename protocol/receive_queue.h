@@ -21,9 +21,9 @@ class ReceivedBatch {
 public:
     struct Item {
         ReceivedItem::Kind kind = ReceivedItem::Kind::Line;
-        std::string_view line;                // Line: its bytes as received, without CR or LF
-        uint32_t count = 0;                   // Overflow: how many lines were not stored
-        const UserMessage* message = nullptr; // Message: a channel message raised on the worker
+        std::string_view line;                 // Line: its bytes as received, without CR or LF
+        uint32_t count = 0;                    // Overflow: how many lines were not stored
+        const UserMessage* message = nullptr;  // Message: a channel message raised on the worker
     };
 
     size_t size() const { return entries.size(); }

@@ -62,18 +62,6 @@ const char* const kReasons[][2] = {
     {"the setting was already given on line %s", "%s행에 이미 있는 설정입니다"},
 };
 
-// The code, and the interval's sub-field letter, in upper case: a device lists either case and
-// a listing fills the same fields from both.
-std::string UpperCode(std::string line) {
-    const bool interval = EqualIgnoringCase(line.substr(0, kCodeLength), "!SO ");
-    for (size_t i : {1, 2, 4}) {
-        if (i < line.size() && (i != 4 || interval)) {
-            line[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[i])));
-        }
-    }
-    return line;
-}
-
 // A value is taken only when Write Script would send it back byte for byte, so that what the
 // device stores is what the file says.
 Fault CheckSetting(const std::string& line, int setting) {
@@ -90,10 +78,18 @@ Fault CheckSetting(const std::string& line, int setting) {
     if (!FormatWriteLine(setting + 1, scratch, written)) {
         return Fault::Long;
     }
-    if (written.Text().substr(kWritePrefixLength + kCodeLength) != value) {
+    // The interval is stored in hundredths and the window writes whole seconds; any plain count
+    // of hundredths that a device lists is taken as it is.
+    const bool hundredths = setting == kIntervalSetting && value.size() > 2 &&
+                            std::isdigit(static_cast<unsigned char>(value[2]));
+    const std::string expected = hundredths
+                                     ? "C " + std::to_string(ReadDecimal(value.c_str() + 2))
+                                     : written.Text().substr(kWritePrefixLength + kCodeLength);
+    if (expected != value) {
         return Fault::Value;
     }
-    const bool blankHost = setting == kHostAddressSetting && scratch.GetAddress(AddressField::Host) == 0;
+    const bool blankHost =
+        setting == kHostAddressSetting && scratch.GetAddress(AddressField::Host) == 0;
     return blankHost ? Fault::Host : Fault::None;
 }
 
@@ -162,7 +158,7 @@ bool ReadScriptFile(const std::string& text, DeviceScript& script,
         if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') {
             continue;
         }
-        const std::string upper = UpperCode(line);
+        const std::string upper = UpperCaseCode(line);
         const int setting = SettingOf(upper);
         const Fault fault = std::any_of(line.begin(), line.end(), IsControl) ? Fault::Control
                             : setting < 0                                    ? Fault::Unknown
@@ -196,7 +192,7 @@ void ApplyScript(const DeviceScript& script, DeviceFields& fields) {
 }
 
 bool NamesSetting(const std::string& line) {
-    return SettingOf(UpperCode(line)) >= 0;
+    return SettingOf(UpperCaseCode(line)) >= 0;
 }
 
 std::string FormatScriptFile(DeviceFields& fields) {

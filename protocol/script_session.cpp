@@ -350,8 +350,8 @@ bool ScriptSession::SendLine(const std::string& text, bool awaitsAnswer) {
 Outcome ScriptSession::Progress(OutcomeKind kind) const {
     Outcome outcome;
     outcome.kind = kind;
-    outcome.operation = awaitingConfirmation != Operation::None && !Busy() ? awaitingConfirmation
-                                                                           : operation;
+    outcome.operation =
+        awaitingConfirmation != Operation::None && !Busy() ? awaitingConfirmation : operation;
     outcome.listed = listedLineCount;
     outcome.erased = erasePass;
     outcome.written = written;

@@ -24,14 +24,14 @@ enum class WriteRefusal { None, NoHostAddress, NoHostPort, TooLong };
 struct Outcome {
     OutcomeKind kind = OutcomeKind::Done;
     Operation operation = Operation::None;
-    int listed = 0;       // lines of the listing that began the operation
-    int erased = 0;       // stored lines whose erase the device confirmed
-    int written = 0;      // settings whose write the device confirmed
-    bool touched = false; // an "!ES" or "!WS" line went out: the device may have changed
+    int listed = 0;        // lines of the listing that began the operation
+    int erased = 0;        // stored lines whose erase the device confirmed
+    int written = 0;       // settings whose write the device confirmed
+    bool touched = false;  // an "!ES" or "!WS" line went out: the device may have changed
     WriteRefusal refusal = WriteRefusal::None;
-    int step = 0;          // Unwritable: the write step (1..11) whose line cannot be built
-    std::string backup;    // the backup taken before erasing, or why none could be (BackupFailed)
-    int bytesSent = 0;     // WriteCut
-    int lineBytes = 0;     // WriteCut
-    long long notKept = 0; // LinesNotKept
+    int step = 0;           // Unwritable: the write step (1..11) whose line cannot be built
+    std::string backup;     // the backup taken before erasing, or why none could be (BackupFailed)
+    int bytesSent = 0;      // WriteCut
+    int lineBytes = 0;      // WriteCut
+    long long notKept = 0;  // LinesNotKept
 };

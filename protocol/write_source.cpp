@@ -34,7 +34,8 @@ bool ScriptWriteSource::FormatLine(int step, CommandLine& line) {
     if (step == 0) {
         return FormatCommandLine(line, UNLOCK_LINE);
     }
-    return setting != nullptr && FormatCommandLine(line, "!WS " + *setting);
+    // The code as Write Script always sends it; the value as the script holds it.
+    return setting != nullptr && FormatCommandLine(line, "!WS " + UpperCaseCode(*setting));
 }
 
 WriteRefusal ScriptWriteSource::Refusal(int& step) {

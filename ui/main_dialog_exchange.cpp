@@ -105,8 +105,8 @@ bool CVDMR30QuillboxDlg::exchangeData(Exchange direction) {
 // The edit of a text setting shows its field again at the next exchange, even when the field
 // holds what it held before: the operator may have typed over it.
 void CVDMR30QuillboxDlg::ForgetShownText(int setting) {
-    QLineEdit* const edits[kSettingCount] = {nullptr,      hostPortEdit,  nullptr,
-                                             intervalEdit, timeoutEdit,   deviceIdEdit};
+    QLineEdit* const edits[kSettingCount] = {nullptr,      hostPortEdit, nullptr,
+                                             intervalEdit, timeoutEdit,  deviceIdEdit};
     if (setting >= 0 && setting < kSettingCount && edits[setting] != nullptr) {
         edits[setting]->setProperty(kAgreedBytes, QVariant());
     }

@@ -85,16 +85,17 @@ void CVDMR30QuillboxDlg::OnOutcome(const Outcome& outcome) {
     switch (outcome.kind) {
         case OutcomeKind::Done:
             if (outcome.operation == Operation::Write || outcome.operation == Operation::Erase) {
-                ShowMessage(Text(outcome.operation == Operation::Write ? IDS_ALL_WRITTEN
-                                                                       : IDS_ALL_DELETED),
-                            QMessageBox::Information);
+                ShowMessage(
+                    Text(outcome.operation == Operation::Write ? IDS_ALL_WRITTEN : IDS_ALL_DELETED),
+                    QMessageBox::Information);
             }
             break;
         case OutcomeKind::NoScript:
             ShowMessage(Text(IDS_NO_SCRIPT), QMessageBox::Critical);
             break;
         case OutcomeKind::Unwritable:
-            ShowMessage(outcome.refusal == WriteRefusal::NoHostAddress ? Text(IDS_ENTER_HOST_ADDRESS)
+            ShowMessage(outcome.refusal == WriteRefusal::NoHostAddress
+                            ? Text(IDS_ENTER_HOST_ADDRESS)
                         : outcome.refusal == WriteRefusal::NoHostPort
                             ? Text(IDS_ENTER_HOST_PORT)
                             : withValue(IDS_VALUE_TOO_LONG,

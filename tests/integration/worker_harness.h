@@ -55,12 +55,12 @@ public:
 
 private:
     void Take() {
-        std::vector<ReceivedItem> items;
+        ReceivedBatch items;
         queue.TakeAll(items);
         std::lock_guard<std::mutex> lock(mutex);
-        for (const ReceivedItem& item : items) {
+        for (ReceivedBatch::Item item; items.Next(item);) {
             if (item.kind == ReceivedItem::Kind::Line) {
-                taken.lines.push_back(item.line);
+                taken.lines.emplace_back(item.line);
             }
             taken.lost += item.kind == ReceivedItem::Kind::PortLost ? 1 : 0;
         }

@@ -36,7 +36,8 @@ public:
         now = until;
     }
     void Receive(const std::string& bytes) {
-        assembler.Feed(bytes.data(), int(bytes.size()), [this](const char* l) { queue.PushLine(l); });
+        assembler.Feed(bytes.data(), int(bytes.size()),
+                       [this](const char* l) { queue.PushLine(l); });
     }
     // The window's presses: the edits are taken over first.
     void PressWrite() {
@@ -87,7 +88,9 @@ public:
     }
     void OnOutcome(const Outcome& outcome) override { outcomes.push_back(Describe(outcome)); }
     void OnPortLost() override { portOpen = false; }
-    void ShowChannelMessage(const UserMessage& message) override { outcomes.push_back(message.text); }
+    void ShowChannelMessage(const UserMessage& message) override {
+        outcomes.push_back(message.text);
+    }
 
     uint32_t GetAddress(AddressField field) const override { return addresses[int(field)]; }
     void SetAddress(AddressField field, uint32_t value) override { addresses[int(field)] = value; }
@@ -101,9 +104,9 @@ public:
 
     // "Kind Operation listed/erased/written", then what else the outcome carries.
     static std::string Describe(const Outcome& o) {
-        static const char* const kinds[] = {"Done",    "NoScript",     "Unwritable", "Refused",
-                                            "NoAnswer", "PortLost",    "BackupFailed", "WriteCut",
-                                            "Interrupted", "LinesNotKept"};
+        static const char* const kinds[] = {
+            "Done",     "NoScript",     "Unwritable", "Refused",     "NoAnswer",
+            "PortLost", "BackupFailed", "WriteCut",   "Interrupted", "LinesNotKept"};
         static const char* const operations[] = {"None", "View", "Write", "Erase", "Send", "Echo"};
         static const char* const refusals[] = {"", " NoHostAddress", " NoHostPort", " TooLong "};
         std::string text = std::string(kinds[int(o.kind)]) + " " + operations[int(o.operation)] +

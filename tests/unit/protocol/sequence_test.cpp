@@ -39,6 +39,19 @@ const Act EchoOn = [](H&, O& o) { o.OnEcho(false); };
 const Act Close = [](H& h, O& o) { h.portOpen = false, o.EndOperation(); };
 const Act Reopen = [](H& h, O&) { h.portOpen = true, h.lineDown = false; };
 const Act Timeout1s = [](H&, O& o) { o.SetAnswerTimeout(1000); };
+const Act LosePort = [](H& h, O&) { h.queue.PushPortLost(); };
+// A file's script: the settings it gives and no others.
+const Act WritePartial = [](H&, O& o) {
+    static DeviceScript script{{"!PA 10.0.0.9", "!pp 4001", "!TB 9600"}};
+    static ScriptWriteSource source(script);
+    o.OnWriteScript(source);
+};
+const Act WriteNoPort = [](H&, O& o) {
+    static DeviceScript script{{"!PA 10.0.0.9", "!TB 9600"}};
+    static ScriptWriteSource source(script);
+    o.OnWriteScript(source);
+};
+const Act Delay900 = [](H& h, O&) { h.replyDelay = 900; };
 const Act CutLine = [](H& h, O&) { h.lineDown = true; };
 const Act TypePort = [](H& h, O&) { h.Texts().hostPortText = "typed"; };
 const Act LongPort = [](H& h, O&) { h.controls.hostPortText = std::string(31, '1'); };
@@ -179,6 +192,21 @@ const Row kRows[] = {
     // Reads the device model never sends: split lines, LFs anywhere, an empty line, a line of
     // 300 bytes kept to its first 127. The listing's end starts the write before its "!700" is
     // logged; a "!WS" without its blank still waits; case counts; a failed step ignores "!700".
+    // A script writes exactly its own lines; one without a host port starts nothing.
+    {"WriteScriptAsGiven", kThree, {}, {{0, WritePartial}},
+     From({"100 !VS"}, 300, 200, 3, {"!PA 10.0.0.9", "!PP 4001", "!TB 9600"}),
+     {"Done Write 3/3/3 touched"}, Idle, kStartFields, {kThree}},
+    {"WriteScriptWithoutPort", kThree, {}, {{0, WriteNoPort}}, {},
+     {"Unwritable Write 0/0/0 NoHostPort"}, Idle, nullptr, {}},
+    // The answer time-out counts from each line sent: lines that neither confirm nor refuse do
+    // not extend it, and the pause before a step is not the device's.
+    {"ChatterDoesNotExtendTheTimeout", {}, DeviceFaults{true}, {{0, Timeout1s}, {0, View},
+     {500, nullptr, "!XX\r"}, {900, nullptr, "!XX\r"}, {1050, nullptr, "!XX\r"}}, {"100 !VS"},
+     {"NoAnswer View 3/0/0"}, Idle, nullptr, {}},
+    {"SlowAnswersWithinTheTimeout", {}, {}, {{0, Timeout1s}, {0, Delay900}, {0, Write}},
+     From({"100 !VS"}, 1200, 1100, 0, kStart), {"Done Write 0/0/7 touched"}, Idle, nullptr, {}},
+    {"PortLostMidWrite", {}, {}, {{0, Write}, {400, LosePort}, {1000, View}},
+     {"100 !VS", "300 !UE 3D9F1B62"}, {"PortLost Write 0/0/0"}, Idle, nullptr, {}},
     {"FedRepliesFailAWrite", {}, {}, {{0, CutLine}, {0, Write}, {1000, nullptr, "\n!700 a\nnd"},
      {1500, nullptr, " more\r"}, {2000, nullptr, "!WSX\r\n"}, {3000, nullptr, "!ws x\r!700\r"}},
      {"100 !VS", "1700 !UE 3D9F1B62"}, {kRefused}, Failed, nullptr, {},

@@ -1,0 +1,73 @@
+// The script file check: what it takes as it is, and the line of every fault.
+#include <gtest/gtest.h>
+
+#include "protocol/device_script.h"
+#include "protocol/script_file.h"
+
+namespace {
+
+struct FileCase {
+    const char* name;
+    std::string text;
+    std::vector<int> faultyLines;  // empty: taken whole, each setting line as the file holds it
+};
+void PrintTo(const FileCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ScriptFileCheck : public ::testing::TestWithParam<FileCase> {};
+
+TEST_P(ScriptFileCheck, TakesValidLinesAsTheyAreAndNamesEveryFault) {
+    DeviceScript script;
+    std::vector<ScriptFileFault> faults;
+    const bool taken = ReadScriptFile(GetParam().text, script, faults, UiLanguage::English);
+    std::vector<int> lines;
+    for (const ScriptFileFault& fault : faults) {
+        lines.push_back(fault.line);
+        EXPECT_FALSE(fault.reason.empty());
+    }
+    EXPECT_EQ(lines, GetParam().faultyLines);
+    EXPECT_EQ(taken, lines.empty());
+    if (taken) {
+        std::string again;
+        for (const std::string& line : script.lines) {
+            again += line + "\n";
+        }
+        // What is taken is the file's own setting lines, comments and blanks left out.
+        std::string expected;
+        for (size_t from = 0; from < GetParam().text.size();) {
+            size_t end = GetParam().text.find('\n', from);
+            end = end == std::string::npos ? GetParam().text.size() : end;
+            std::string line = GetParam().text.substr(from, end - from);
+            line = line.rfind("\xEF\xBB\xBF", 0) == 0 ? line.substr(3) : line;
+            expected += line.empty() || line[0] == '#' ? "" : line + "\n";
+            from = end + 1;
+        }
+        EXPECT_EQ(again, expected);
+    } else {
+        EXPECT_TRUE(script.lines.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ScriptFileCheck,
+    ::testing::Values(
+        FileCase{"Partial", "!PA 10.0.0.9\n# c\n\n!pp 4001\n", {}},
+        FileCase{"EveryValueAsListed",
+                 "!PA 10.1.0.1\n!PP 1470\n!SA 0.0.0.0\n!SO C 3050\n!TC 05\n!SC AB\n!TB 9600\n"
+                 "!TP 2\n!TD 7\n!TS 2\n!FC 1\n",
+                 {}},
+        FileCase{"ByteOrderMark", "\xEF\xBB\xBF!PA 10.0.0.9\n", {}},
+        FileCase{"NotUtf8", "!PP 80\xff\n!TC 5\xc3\n!SC \xfe\xfe\n", {}},
+        // Only the host address may not be blank; the second one may.
+        FileCase{"BlankHost", "!SA 0.0.0.0\n!PA 0.0.0.0\n!PP 80\n", {2}},
+        FileCase{"BadValues",
+                 "!PA 10.1.300.1\n!SO C -5\n!SO C 30x0\n!TB 14400\n!TP 3\n!TD 9\n!TC  5\n!PP\n",
+                 {1, 2, 3, 4, 5, 6, 7, 8}},
+        FileCase{"Unknown", "!XX 1\n!Pa 10.0.0.1\nPA 10.0.0.1\n", {1, 3}},
+        FileCase{"Twice", "!PA 10.0.0.1\n!pa 10.0.0.2\n", {2}},
+        FileCase{"TooLong", "!PP 1234567890123456789012345678901\n!SC ABCDEFGHI\n", {1, 2}},
+        FileCase{"ControlByte", "!TC 5\x01\n!SC A\x7f\n", {1, 2}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
