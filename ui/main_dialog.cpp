@@ -37,7 +37,12 @@ CVDMR30QuillboxDlg::CVDMR30QuillboxDlg(UiLanguage language, PortRoots roots, QWi
       serialPort(portMap, channelMessages),
       session(*this, *this, receiveQueue),
       appIcon(AppIcon()),
+      stepTimer(this),
+      drainTimer(this),
       receiveContext{serialPort, stopWorker, receiveQueue} {
+    // Named, so that a test can tell an operation's pending step from a paced drain.
+    stepTimer.setObjectName(QStringLiteral("stepTimer"));
+    drainTimer.setObjectName(QStringLiteral("drainTimer"));
     drainTimer.setSingleShot(true);
     connect(&drainTimer, &QTimer::timeout, this, [this] { DrainReceived(); });
     // Precise: a coarse timer may fire up to 5% early, which would shorten the device's pauses.

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 #include <string>
@@ -117,10 +117,10 @@ public:
         }
     }
 
-    // True when no operation step is pending: the window has no timer running.
-    bool NoStepPending() const {
-        return QAbstractEventDispatcher::instance()->registeredTimers(window.get()).isEmpty();
-    }
+    // True when no operation step is pending.
+    bool NoStepPending() const { return !Timer("stepTimer")->isActive(); }
+    // The window's timers: "stepTimer" (the next step) and "drainTimer" (the next paced drain).
+    QTimer* Timer(const char* name) const { return window->findChild<QTimer*>(name); }
 
     SimulatedPorts ports;
     ModalRecorder boxes;

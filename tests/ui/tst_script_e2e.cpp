@@ -2,6 +2,7 @@
 // fields and Write stores them back byte for byte; script files fill and save the fields.
 #include <QFile>
 #include <QGroupBox>
+#include <QTimer>
 #include <QtTest>
 
 #include "main_window_fixture.h"
@@ -30,6 +31,7 @@ class ScriptEndToEndTest : public QObject {
 private slots:
     void viewThenWriteKeepsTheDeviceBytes_data();
     void viewThenWriteKeepsTheDeviceBytes();
+    void listedValuesReplaceTypedText();
     void openScriptThenWrite();
     void saveScriptThenOpenIt();
 };
@@ -80,6 +82,44 @@ void ScriptEndToEndTest::viewThenWriteKeepsTheDeviceBytes() {
     const std::vector<std::string> received = CommandsReceived(*device);
     QCOMPARE(std::vector<std::string>(received.begin(), received.begin() + commands.size()),
              commands);
+}
+
+// What the operator typed over a field gives way to what the device lists, and Write then sends
+// the listed values. Every reply of the write is handled as it arrives: the drains are paced
+// only while no operation waits for a reply.
+void ScriptEndToEndTest::listedValuesReplaceTypedText() {
+    MainWindowFixture f;
+    const std::vector<std::string> stored = {"!PA 10.1.0.7", "!PP 1470", "!TC 5", "!SC AB"};
+    PtyHost* device = f.AddDevice(5, stored);
+    QVERIFY(device);
+    f.Create();
+    QVERIFY(f.Show());
+    QVERIFY(f.Open());
+    f.Click(1009);
+    QTRY_COMPARE_WITH_TIMEOUT(f.LogCount(), int(stored.size()) + 2, kTimeoutMs);
+    for (const auto& [id, typed] : {std::pair{1004, "2000"}, {1036, "9"}, {1033, "ZZ"}}) {
+        auto* edit = f.Control<QLineEdit>(id);
+        edit->clear();
+        MainWindowFixture::Type(edit, QString::fromLatin1(typed));
+    }
+    f.Click(1009);
+    QTRY_COMPARE_WITH_TIMEOUT(f.LogCount(), int(stored.size()) + 2, kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(f.ShownSettings().mid(0, 6),
+                              (QStringList{"10.1.0.7", "1470", "", "", "5", "AB"}), kTimeoutMs);
+    bool pacedWhileWriting = false;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        pacedWhileWriting |= f.boxes.Count() == 0 && f.Timer("drainTimer")->isActive();
+    });
+    sampler.start(1);
+    f.Click(1010);
+    QTRY_COMPARE_WITH_TIMEOUT(f.boxes.Texts().value(0), "All scripts have been written.",
+                              kTimeoutMs);
+    QVERIFY(!pacedWhileWriting);
+    const std::vector<std::string> kept = StoredLines(*device);
+    for (const char* line : {"!PP 1470", "!TC 5", "!SC AB"}) {
+        QVERIFY2(std::find(kept.begin(), kept.end(), line) != kept.end(), line);
+    }
 }
 
 // Blank lines and comments aside, the file's lines are what the device stores after Write.
