@@ -39,3 +39,22 @@ function(quillbox_qtest)
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANGUAGE=;LC_ALL=;LC_MESSAGES=;LANG=C.UTF-8;XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-data")
     endforeach()
 endfunction()
+
+# Installs `file` gzip'd into `destination`, as Debian keeps man pages and change logs. The
+# copy is compressed at build time without its name and time stamp (-n), so the same sources
+# always give the same package.
+#   quillbox_install_gzipped(file destination)
+include(GNUInstallDirs)
+find_program(QUILLBOX_GZIP gzip REQUIRED)
+function(quillbox_install_gzipped file destination)
+    get_filename_component(_source ${file} ABSOLUTE)
+    get_filename_component(_name ${file} NAME)
+    set(_copy ${CMAKE_CURRENT_BINARY_DIR}/${_name})
+    add_custom_command(OUTPUT ${_copy}.gz
+        COMMAND ${CMAKE_COMMAND} -E copy ${_source} ${_copy}
+        COMMAND ${QUILLBOX_GZIP} -n -9 -f ${_copy}
+        DEPENDS ${_source}
+        VERBATIM)
+    add_custom_target(gzip-${_name} ALL DEPENDS ${_copy}.gz)
+    install(FILES ${_copy}.gz DESTINATION ${destination})
+endfunction()
