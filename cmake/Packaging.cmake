@@ -26,9 +26,10 @@ set(CPACK_STRIP_FILES ON)
 # The version has no Debian revision, so the package is native: its change log is
 # changelog.gz. Its newest entry must name the version being packaged.
 file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog _newest LIMIT_COUNT 1)
-if(NOT _newest MATCHES "^quillbox \\(${PROJECT_VERSION}\\) ")
-    message(FATAL_ERROR "packaging/changelog: the newest entry, \"${_newest}\", is not "
-                        "version ${PROJECT_VERSION}; add an entry for it.")
+string(REGEX MATCH "^quillbox \\(([^)]*)\\)" _heading "${_newest}")
+if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "packaging/changelog: the newest entry is for version '${CMAKE_MATCH_1}', "
+                        "not ${PROJECT_VERSION}; add an entry for ${PROJECT_VERSION}.")
 endif()
 set(_docdir ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_PACKAGE_NAME})
 quillbox_install_gzipped(packaging/changelog ${_docdir})
