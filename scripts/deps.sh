@@ -3,12 +3,15 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config ccache
-    qt6-base-dev libgl-dev            # Qt 6 Widgets; Qt's CMake files want the OpenGL headers
-    libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth xdotool imagemagick x11-utils fonts-nanum   # tests, screenshots, Korean glyphs
-    clang                             # fuzz targets (libFuzzer)
-    dpkg-dev                          # cpack -G DEB
+    cmake ninja-build g++             # scripts/build.sh configures for Ninja
+    ccache                            # cheap rebuilds; the scripts use it when present
+    qt6-base-dev                      # Qt 6 Widgets, with the OpenGL headers its CMake files want
+    libgtest-dev                      # the core tests (BUILD_TESTING)
+    xvfb xauth                        # virtual display; xvfb-run needs xauth, only recommended
+    xdotool imagemagick x11-utils     # end-to-end run and screenshots: clicks, import, xdpyinfo
+    fonts-nanum                       # Korean glyphs
+    clang libclang-rt-14-dev          # fuzz targets: libFuzzer, which clang only recommends
+    dpkg-dev lintian                  # cpack -G DEB (dpkg-shlibdeps), and the package's check
     qt6-translations-l10n             # Qt's own Korean texts for its standard buttons
 )
 

@@ -12,7 +12,7 @@ if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    "${launcher[@]}" -DQUILLBOX_FUZZ=ON -DQUILLBOX_BUILD_TESTS=OFF -DQUILLBOX_BUILD_BENCH=OFF >/dev/null
+    "${launcher[@]}" -DQUILLBOX_FUZZ=ON -DBUILD_TESTING=OFF -DQUILLBOX_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" --target line_handling_fuzz rtf_reader_fuzz -j"$(nproc)"
 
 run_target() {  # target corpus-folder [extra libFuzzer options]

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors and runs every test; then the same
-# tests under AddressSanitizer + UndefinedBehaviorSanitizer, the thread-using tests under
-# ThreadSanitizer, and each fuzz target for a bounded number of executions.
+# Installs what is missing, builds with warnings as errors, runs every test and checks the
+# Debian package with lintian; then the same tests under AddressSanitizer +
+# UndefinedBehaviorSanitizer, the thread-using tests under ThreadSanitizer, and each fuzz target
+# for a bounded number of executions.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -11,6 +12,11 @@ section() { printf '\n==== %s ====\n' "$1"; }
 section "build and test"
 scripts/build.sh
 (cd build && ctest --output-on-failure -j2 --timeout 300)
+
+section "Debian package"
+# The package as `cpack -G DEB` makes it must pass lintian without an error or a warning.
+(cd build && rm -f quillbox_*.deb && cpack -G DEB >/dev/null &&
+    lintian --fail-on error,warning quillbox_*.deb)
 
 section "AddressSanitizer + UndefinedBehaviorSanitizer"
 BUILD_DIR=build-asan BUILD_TYPE=Debug scripts/build.sh -DQUILLBOX_SANITIZE="address;undefined" \
