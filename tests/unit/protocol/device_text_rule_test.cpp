@@ -14,6 +14,10 @@ struct TextCase {
     std::string utf8;  // what the operator sees
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class DeviceTextRuleTest : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(DeviceTextRuleTest, ReadsInTheInterfacesOrderAndCountsCharacters) {
@@ -62,6 +66,10 @@ struct TypedCase {
     UiLanguage language;
     std::string bytes;  // as the device gets them
 };
+
+void PrintTo(const TypedCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DeviceTextTypedTest : public ::testing::TestWithParam<TypedCase> {};
 
