@@ -14,6 +14,7 @@
 #include <cstring>
 #include <thread>
 
+#include "cli/cli_output.h"
 #include "cli/cli_texts.h"
 #include "protocol/receive_queue.h"
 #include "protocol/receive_worker.h"
@@ -23,18 +24,6 @@
 #include "protocol/settings_record.h"
 
 namespace {
-
-// Control bytes from the device shown as \xNN, so that they cannot steer the terminal.
-std::string Printable(const std::string& text) {
-    std::string shown;
-    char escaped[8];
-    for (const unsigned char byte : text) {
-        const bool control = byte < 0x20 || byte == 0x7F;
-        std::snprintf(escaped, sizeof escaped, control ? "\\x%02X" : "%c", byte);
-        shown += escaped;
-    }
-    return shown;
-}
 
 struct Descriptor {
     int fd;
