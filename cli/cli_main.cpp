@@ -124,14 +124,22 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
     const CliOptions options = ParseCliOptions(argc, argv);
     if (options.help) {
-        PrintUsage();
-        return EXIT_DONE;
+        return WriteStdout(UsageText()) ? EXIT_DONE : OutputFailed();
     }
     if (options.usageBad || options.timeoutBad) {
         PrintError(options.timeoutBad ? Tr("--timeout takes seconds from 0.1 to 3600",
                                            "--timeout에는 0.1에서 3600 사이의 초를 주세요")
-                                      : Tr("bad usage; see quillbox-cli --help",
-                                           "잘못된 사용법입니다. quillbox-cli --help를 보세요"));
+                   : !options.badOption.empty()
+                       ? Tr("unknown option %s; see quillbox-cli --help",
+                            "알 수 없는 옵션 %s. quillbox-cli --help를 보세요",
+                            {Printable(options.badOption)})
+                       : Tr("bad usage; see quillbox-cli --help",
+                            "잘못된 사용법입니다. quillbox-cli --help를 보세요"));
+        return EXIT_USAGE;
+    }
+    if (options.command == CliCommand::Diff) {
+        PrintError(
+            Tr("diff is not available in this build", "이 빌드에서는 diff를 쓸 수 없습니다"));
         return EXIT_USAGE;
     }
     return options.command == CliCommand::Ports   ? ListPorts()
