@@ -77,7 +77,18 @@ bool FolderPath(std::string& folder, std::string& why) {
     return true;
 }
 
-// Makes the missing folders of `folder`, each private as the data folders should be.
+// Flushes the entries of the folder at `path` to the disk; false with errno set.
+bool SyncFolder(const std::string& path) {
+    const int fd = open(path.empty() ? "/" : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && fsync(fd) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    return synced;
+}
+
+// Makes the missing folders of `folder`, each private as the data folders should be, and on
+// the disk with the first backup in them.
 bool MakeFolders(const std::string& folder, std::string& why) {
     size_t end = 0;
     do {
@@ -89,7 +100,7 @@ bool MakeFolders(const std::string& folder, std::string& why) {
         }
         // 0700 also under a umask that would take the owner's own rights away.
         if (errno != ENOENT || (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) ||
-            chmod(prefix.c_str(), 0700) != 0) {
+            chmod(prefix.c_str(), 0700) != 0 || !SyncFolder(prefix.substr(0, prefix.rfind('/')))) {
             why = Reason(prefix);
             return false;
         }
