@@ -1,10 +1,13 @@
 #include <signal.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "cli/acceptance_file.h"
 #include "cli/cli_options.h"
+#include "cli/cli_output.h"
 #include "cli/cli_session.h"
 #include "cli/cli_texts.h"
 #include "link/com_port_name.h"
@@ -15,17 +18,23 @@ namespace {
 
 constexpr int kMaxPorts = 30;
 
+// Standard output that did not take what was written: status 1, with the system's reason.
+int OutputFailed() {
+    PrintError(Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)}));
+    return EXIT_REFUSED;
+}
+
 int ListPorts() {
     uint16_t numbers[kMaxPorts] = {};
     const int count = EnumComPorts(numbers, kMaxPorts);
     if (count == 0) {
         PrintError(Tr("no COM port found", "COM 포트가 없습니다"));
     }
+    std::string list;
     for (int i = 0; i < count; ++i) {
-        std::printf("%s\t%s\n", ComPortName(numbers[i]).c_str(),
-                    DescribeComPort(numbers[i]).c_str());
+        list += ComPortName(numbers[i]) + "\t" + Printable(DescribeComPort(numbers[i])) + "\n";
     }
-    return EXIT_DONE;
+    return WriteStdout(list) ? EXIT_DONE : OutputFailed();
 }
 
 int Agree() {
@@ -48,8 +57,9 @@ int Agree() {
         "사용할 수 없습니다. 책임은 장치의 환불, 수리 또는 교체로 한정됩니다. 이 프로그램은\n"
         "있는 그대로 제공되며 그 밖의 보증은 없습니다. 전문은 quillbox 창에서 볼 수 있습니다.\n\n"
         "면책 고지 사항에 명시된 약관에 동의 합니다. [y/N] ");
-    std::fputs(text.c_str(), stdout);
-    std::fflush(stdout);
+    if (!WriteStdout(text)) {
+        return OutputFailed();
+    }
     std::string answer;
     std::getline(std::cin, answer);
     if (answer != "y" && answer != "Y" && answer != "yes") {
@@ -126,14 +136,17 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
     const CliOptions options = ParseCliOptions(argc, argv);
     if (options.help) {
-        PrintUsage();
-        return EXIT_DONE;
+        return WriteStdout(UsageText()) ? EXIT_DONE : OutputFailed();
     }
     if (options.usageBad || options.timeoutBad) {
         PrintError(options.timeoutBad ? Tr("--timeout takes seconds from 0.1 to 3600",
                                            "--timeout에는 0.1에서 3600 사이의 초를 주세요")
-                                      : Tr("bad usage; see quillbox-cli --help",
-                                           "잘못된 사용법입니다. quillbox-cli --help를 보세요"));
+                   : !options.badOption.empty()
+                       ? Tr("unknown option %s; see quillbox-cli --help",
+                            "알 수 없는 옵션 %s. quillbox-cli --help를 보세요",
+                            {Printable(options.badOption)})
+                       : Tr("bad usage; see quillbox-cli --help",
+                            "잘못된 사용법입니다. quillbox-cli --help를 보세요"));
         return EXIT_USAGE;
     }
     return options.command == CliCommand::Ports   ? ListPorts()

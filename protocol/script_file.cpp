@@ -10,6 +10,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "protocol/device_text_rule.h"
 #include "protocol/setting_choices.h"
 #include "protocol/settings_record.h"
 #include "protocol/write_steps.h"
@@ -18,7 +19,7 @@ namespace {
 
 constexpr size_t kCodeLength = 4;
 constexpr size_t kWritePrefixLength = 4;  // "!WS "
-constexpr size_t kMaxIdBytes = 8;
+constexpr size_t kMaxIdCharacters = 8;
 constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
 
 // The settings fields without a window, at the window's start values, to check a value by
@@ -64,12 +65,13 @@ const char* const kReasons[][2] = {
 
 // A value is taken only when Write Script would send it back byte for byte, so that what the
 // device stores is what the file says.
-Fault CheckSetting(const std::string& line, int setting) {
+Fault CheckSetting(const std::string& line, int setting, UiLanguage language) {
     const std::string value = line.substr(kCodeLength);
     if (value.empty() || value[0] == ' ') {
         return Fault::NoValue;
     }
-    if (setting == kDeviceIdSetting && value.size() > kMaxIdBytes) {
+    // As the window counts them: the characters the operator sees, not the bytes.
+    if (setting == kDeviceIdSetting && DeviceTextLength(value, language) > kMaxIdCharacters) {
         return Fault::IdLong;
     }
     ScriptFields scratch;
@@ -163,7 +165,7 @@ bool ReadScriptFile(const std::string& text, DeviceScript& script,
         const Fault fault = std::any_of(line.begin(), line.end(), IsControl) ? Fault::Control
                             : setting < 0                                    ? Fault::Unknown
                             : firstLineOf[setting] != 0                      ? Fault::Twice
-                                                        : CheckSetting(upper, setting);
+                                                        : CheckSetting(upper, setting, language);
         if (fault == Fault::None) {
             firstLineOf[setting] = number;
             // A code in mixed case is a setting to the operator, not to the device.

@@ -1,5 +1,7 @@
 #include "sim/sim_options.h"
 
+#include <getopt.h>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -42,67 +44,135 @@ bool ReadScript(const std::string& path, SimOptions* options, std::string* error
     return error->empty();
 }
 
-// Applies an option that takes `value`; false when the value is not acceptable.
-bool ApplyValue(const std::string& name, const std::string& value, SimOptions* options,
-                std::string* error) {
-    if (name == "--com") {
-        return ParseNumber(value, 1, 30, &options->comNumber);
-    }
-    if (name == "--delay") {
-        return ParseNumber(value, 0, 60000, &options->answerDelayMs);
-    }
-    if (name == "--wrong-answer") {
-        return ParseNumber(value, 0, INT_MAX, &options->faults.wrongAnswerAt);
-    }
-    if (name == "--links-dir") {
-        options->linksDir = value;
-        return !value.empty();
-    }
-    if (name == "--line") {
-        options->storedLines.push_back(value);
-        return !value.empty() && !HasControlBytes(value);
-    }
-    return ReadScript(value, options, error);
-}
-
-constexpr std::pair<const char*, bool DeviceFaults::*> kFaultFlags[] = {
-    {"--silent", &DeviceFaults::silent},  {"--split", &DeviceFaults::splitAnswers},
-    {"--crlf", &DeviceFaults::lfAfterCr}, {"--lower-case", &DeviceFaults::lowerCaseCodes},
-    {"--noise", &DeviceFaults::noise},    {"--long-lines", &DeviceFaults::overLongLines},
-    {"--echo", &DeviceFaults::echoOn},
+// getopt_long's codes for the long options; 'h' is also -h.
+enum OptionCode : int {
+    kCom = 256,
+    kLinksDir,
+    kScript,
+    kLine,
+    kDemo,
+    kDelay,
+    kWrongAnswer,
+    kSilent,
+    kSplit,
+    kCrlf,
+    kLowerCase,
+    kNoise,
+    kLongLines,
+    kEcho,
 };
 
-constexpr const char* kValued[] = {"--com",       "--delay", "--wrong-answer",
-                                   "--links-dir", "--line",  "--script"};
+constexpr option kOptions[] = {
+    {"com", required_argument, nullptr, kCom},
+    {"links-dir", required_argument, nullptr, kLinksDir},
+    {"script", required_argument, nullptr, kScript},
+    {"line", required_argument, nullptr, kLine},
+    {"demo", no_argument, nullptr, kDemo},
+    {"delay", required_argument, nullptr, kDelay},
+    {"wrong-answer", required_argument, nullptr, kWrongAnswer},
+    {"silent", no_argument, nullptr, kSilent},
+    {"split", no_argument, nullptr, kSplit},
+    {"crlf", no_argument, nullptr, kCrlf},
+    {"lower-case", no_argument, nullptr, kLowerCase},
+    {"noise", no_argument, nullptr, kNoise},
+    {"long-lines", no_argument, nullptr, kLongLines},
+    {"echo", no_argument, nullptr, kEcho},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+// '-': words that are not options come back in order as code 1; ':': a missing value comes
+// back as ':', and getopt prints nothing itself.
+constexpr const char* kShortOptions = "-:h";
+
+constexpr std::pair<int, bool DeviceFaults::*> kFaultFlags[] = {
+    {kSilent, &DeviceFaults::silent},  {kSplit, &DeviceFaults::splitAnswers},
+    {kCrlf, &DeviceFaults::lfAfterCr}, {kLowerCase, &DeviceFaults::lowerCaseCodes},
+    {kNoise, &DeviceFaults::noise},    {kLongLines, &DeviceFaults::overLongLines},
+    {kEcho, &DeviceFaults::echoOn},
+};
+
+std::string OptionName(int code) {
+    const auto known = std::find_if(std::begin(kOptions), std::end(kOptions) - 1,
+                                    [code](const option& o) { return o.val == code; });
+    return known != std::end(kOptions) - 1 ? std::string("--") + known->name : "";
+}
+
+// Applies an option that takes `value`; false when the value is not acceptable.
+bool ApplyValue(int code, const std::string& value, SimOptions* options, std::string* error) {
+    switch (code) {
+        case kCom:
+            return ParseNumber(value, 1, 30, &options->comNumber);
+        case kDelay:
+            return ParseNumber(value, 0, 60000, &options->answerDelayMs);
+        case kWrongAnswer:
+            return ParseNumber(value, 0, INT_MAX, &options->faults.wrongAnswerAt);
+        case kLinksDir:
+            options->linksDir = value;
+            return !value.empty();
+        case kLine:
+            options->storedLines.push_back(value);
+            return !value.empty() && !HasControlBytes(value);
+        default:
+            return ReadScript(value, options, error);
+    }
+}
+
+// Applies one result of getopt_long; false with `error` set.
+bool Apply(int code, const char* word, SimOptions* options, std::string* error) {
+    const auto flag = std::find_if(std::begin(kFaultFlags), std::end(kFaultFlags),
+                                   [code](const auto& f) { return f.first == code; });
+    if (flag != std::end(kFaultFlags)) {
+        options->faults.*(flag->second) = true;
+    } else if (code == 'h') {
+        options->help = true;
+    } else if (code == kDemo) {
+        const std::vector<std::string> demo = DemoScript();
+        options->storedLines.insert(options->storedLines.end(), demo.begin(), demo.end());
+    } else if (code == 1) {
+        *error = std::string("unexpected argument ") + word;
+    } else if (code == ':') {
+        *error = OptionName(optopt) + " needs a value";
+    } else if (code == '?') {
+        // A long option (optopt 0, or the option that got a value it does not take) was
+        // stepped over whole; an unknown letter may stand inside a group such as "-hx".
+        *error = "unknown option " + (optopt == 0 || !OptionName(optopt).empty()
+                                          ? std::string(word)
+                                          : std::string("-") + static_cast<char>(optopt));
+    } else if (!ApplyValue(code, optarg, options, error) && error->empty()) {
+        *error = "bad value for " + OptionName(code) + ": \"" + optarg + "\"";
+    }
+    return error->empty();
+}
 
 }  // namespace
 
 bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
                      std::string* error) {
     error->clear();
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const auto flag = std::find_if(std::begin(kFaultFlags), std::end(kFaultFlags),
-                                       [&](const auto& f) { return arg == f.first; });
-        if (flag != std::end(kFaultFlags)) {
-            options->faults.*(flag->second) = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options->help = true;
-        } else if (arg == "--demo") {
-            const std::vector<std::string> demo = DemoScript();
-            options->storedLines.insert(options->storedLines.end(), demo.begin(), demo.end());
-        } else if (std::find(std::begin(kValued), std::end(kValued), arg) == std::end(kValued)) {
-            *error = "unknown option " + arg;
-        } else if (i + 1 == args.size()) {
-            *error = arg + " needs a value";
-        } else if (!ApplyValue(arg, args[++i], options, error) && error->empty()) {
-            *error = "bad value for " + arg + ": \"" + args[i] + "\"";
-        }
-        if (!error->empty()) {
+    // getopt_long takes writable words; these copies are.
+    std::vector<std::string> words = args;
+    words.insert(words.begin(), "vdm-r30-sim");
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+    optind = 0;  // glibc's full reset, so that a second parse starts afresh
+    opterr = 0;
+    for (int code;
+         (code = getopt_long(argc, argv.data(), kShortOptions, kOptions, nullptr)) != -1;) {
+        // The word getopt has just stepped over: the option or the argument.
+        const char* word = code == 1 ? optarg : argv[optind - 1];
+        if (!Apply(code, word, options, error)) {
             return false;
         }
     }
-    return true;
+    // After "--": the simulator takes no operands.
+    if (optind < argc) {
+        *error = std::string("unexpected argument ") + argv[optind];
+    }
+    return error->empty();
 }
 
 std::string SimUsage() {

@@ -15,8 +15,10 @@ struct SimOptions {
     bool help = false;
 };
 
-// Parses the arguments (without the program name) into `options`. Script files named by
-// --script are read here. False with a one-line reason in `error` on any bad argument.
+// Parses the arguments (without the program name) into `options` with getopt_long: a value
+// apart or joined (--com 7, --com=7), "--" ends the options (the simulator takes no operands).
+// Script files named by --script are read here. False with a one-line reason in `error` on
+// any bad argument. May be called more than once; not from two threads at once.
 [[nodiscard]] bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
                                    std::string* error);
 

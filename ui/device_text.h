@@ -5,10 +5,8 @@
 
 #include "resources/string_table.h"
 
-// The bytes of a device value as the operator reads and types them. The device stores bytes;
-// its operators write Korean in code page 949. A Korean interface reads them as code page 949,
-// then as UTF-8; any other interface as UTF-8, then as code page 949; bytes that are neither
-// are shown one character per byte (Latin-1), so that every value shows something readable.
+// The bytes of a device value as the operator reads and types them, by the rule of
+// protocol/device_text_rule.h (code page 949, UTF-8, then Latin-1, in the interface's order).
 QString DecodeDeviceText(const std::string& bytes, UiLanguage language);
 
 // Text the operator typed, as the device gets it: code page 949 under a Korean interface,

@@ -67,6 +67,10 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"Unknown", "!XX 1\n!Pa 10.0.0.1\nPA 10.0.0.1\n", {1, 3}},
         FileCase{"Twice", "!PA 10.0.0.1\n!pa 10.0.0.2\n", {2}},
         FileCase{"TooLong", "!PP 1234567890123456789012345678901\n!SC ABCDEFGHI\n", {1, 2}},
+        // The ID counts characters: three Hangul in UTF-8, four in code page 949.
+        FileCase{"HangulIdUtf8", "!SC \xEA\xB0\x80\xEB\x82\x98\xEB\x8B\xA4\n", {}},
+        FileCase{"HangulIdCp949", "!SC \xBC\xAD\xBF\xEF\xBC\xAD\xBF\xEF\n", {}},
+        FileCase{"NineCharacterId", "!SC \xEA\xB0\x80" "ABCDEFGH\n", {1}},
         FileCase{"ControlByte", "!TC 5\x01\n!SC A\x7f\n", {1, 2}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,4 +1,4 @@
-// The simulated device: its answers, its fault knobs, its pseudo-terminal and its options.
+// The simulated device: its answers, its fault knobs and its pseudo-terminal.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -8,7 +8,6 @@
 
 #include "sim/demo_script.h"
 #include "sim/pty_host.h"
-#include "sim/sim_options.h"
 
 namespace {
 
@@ -85,24 +84,6 @@ TEST(PtyHost, ServesARawPortAndKeepsBytesWhileClosed) {
         EXPECT_EQ(write(fd, "!VS\r", 4), 4);
         EXPECT_EQ(ReadUntil(fd, "!700\r"), "!TB 9600\r!700\r");
         close(fd);
-    }
-}
-
-TEST(SimOptions, EveryKnobAndEveryBadArgument) {
-    SimOptions options;
-    std::string error;
-    ASSERT_TRUE(ParseSimOptions(
-        {"--com", "30", "--silent", "--split", "--crlf", "--lower-case", "--noise", "--long-lines",
-         "--echo", "--delay", "250", "--wrong-answer", "4", "--line", "!TB 9600", "--demo"},
-        &options, &error));
-    const DeviceFaults& f = options.faults;
-    EXPECT_TRUE(f.silent && f.splitAnswers && f.lfAfterCr && f.lowerCaseCodes && f.noise &&
-                f.overLongLines && f.echoOn && options.storedLines.size() == 12 &&
-                options.comNumber == 30 && options.answerDelayMs == 250 && f.wrongAnswerAt == 4);
-    for (const Lines& bad : {Lines{"9"}, Lines{"--com", "31"}, Lines{"--com", "99999999999"},
-                             Lines{"--delay", "1e3"}, Lines{"--line", "!PA 1\r2"}, Lines{"--com"},
-                             Lines{"--script", "/nonexistent/quillbox/script.txt"}}) {
-        EXPECT_FALSE(ParseSimOptions(bad, &options, &error)) << bad[0];
     }
 }
 
