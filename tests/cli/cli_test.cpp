@@ -12,6 +12,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 #include "sim/pty_host.h"
@@ -110,12 +111,12 @@ struct Case {
     const char* name;
     Lines stored;
     DeviceFaults faults;
-    const char* file;  // unit7.txt; nullptr: none
+    std::optional<std::string> file;  // unit7.txt; none: no file
     std::vector<std::string> args;
     int status;
-    const char* out;            // nullptr: not checked
-    const char* err;            // a part of standard error; nullptr: not checked
-    Lines storedAfter = {"="};  // "=": as before
+    std::optional<std::string> out;  // none: not checked
+    const char* err;                 // a part of standard error; nullptr: not checked
+    Lines storedAfter = {"="};       // "=": as before
 };
 void PrintTo(const Case& c, std::ostream* os) {
     *os << c.name;
@@ -135,13 +136,13 @@ TEST_P(CliCaseTest, PrintsWritesAndEndsAsExpected) {
     const Case& c = GetParam();
     device.reset();
     StartDevice(c.stored, c.faults);
-    if (c.file != nullptr) {
-        tree.WriteFile("unit7.txt", c.file);
+    if (c.file) {
+        tree.WriteFile("unit7.txt", *c.file);
     }
     const Result result = Run(c.args);
     EXPECT_EQ(result.status, c.status) << result.err;
-    if (c.out != nullptr) {
-        EXPECT_EQ(result.out, c.out);
+    if (c.out) {
+        EXPECT_EQ(result.out, *c.out);
     }
     if (c.err != nullptr) {
         EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
@@ -150,143 +151,55 @@ TEST_P(CliCaseTest, PrintsWritesAndEndsAsExpected) {
     EXPECT_EQ(Model(&DeviceModel::StoredLines), after);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, CliCaseTest,
-    ::testing::Values(
-        // Exactly what the device lists, as it lists it: no setting added or rewritten.
-        Case{"ViewPartialAsListed",
-             kPartial,
-             kLowerCase,
-             nullptr,
-             {"view", "COM9"},
-             0,
-             "!pa 192.168.0.10\n!pp 5000\n!tb 9600\n",
-             nullptr},
-        Case{"ViewUnroundedInterval",
-             {"!PA 10.1.0.1", "!SO C 3050"},
-             {},
-             nullptr,
-             {"view", "COM9"},
-             0,
-             "!PA 10.1.0.1\n!SO C 3050\n",
-             nullptr},
-        Case{"ViewNothingStored", {}, {}, nullptr, {"view", "COM9"}, 0, "", "no script"},
-        // Bytes that could steer a terminal reach it only escaped, and the listing is no file.
-        Case{"ViewControlBytes",
-             {"!PA 10.1.0.1", "!SC A\x1b]0;x\a"},
-             {},
-             nullptr,
-             {"view", "COM9"},
-             1,
-             "!PA 10.1.0.1\n!SC A\\x1B]0;x\\x07\n",
-             "control byte"},
-        // A partial file is written exactly, and read back.
-        Case{"WritePartialExactly",
-             kStored,
-             {},
-             "!PA 10.0.0.9\n!pp 4001\n!SO C 3050\n",
-             {"write", "COM9", "FILE"},
-             0,
-             "",
-             "read back",
-             {"!PA 10.0.0.9", "!PP 4001", "!SO C 3050"}},
-        Case{"WriteEmptyFile",
-             kStored,
-             {},
-             "# nothing\n",
-             {"write", "COM9", "FILE"},
-             2,
-             "",
-             "gives no setting"},
-        Case{"WriteWithoutHostPort",
-             kStored,
-             {},
-             "!PA 10.0.0.9\n",
-             {"write", "COM9", "FILE"},
-             2,
-             "",
-             "host port"},
-        // Confirmed but not kept: the read-back names the setting.
-        Case{"WriteNotKept",
-             {},
-             Forgets(1),
-             "!PA 10.0.0.9\n!PP 4001\n!TB 9600\n",
-             {"write", "COM9", "FILE"},
-             1,
-             "",
-             "+ !PP 4001",
-             {"!PA 10.0.0.9", "!TB 9600"}},
-        // An ID of three Hangul in UTF-8 (9 bytes) and of four in code page 949 (8 bytes):
-        // eight characters at most, its bytes kept whatever their encoding.
-        Case{"WriteHangulIdUtf8",
-             {},
-             {},
-             "!PA 10.0.0.9\n!PP 80\n!SC \xEA\xB0\x80\xEB\x82\x98\xEB\x8B\xA4\n",
-             {"write", "COM9", "FILE"},
-             0,
-             "",
-             "read back",
-             {"!PA 10.0.0.9", "!PP 80", "!SC \xEA\xB0\x80\xEB\x82\x98\xEB\x8B\xA4"}},
-        Case{"ViewHangulIdCp949",
-             {"!SC \xBC\xAD\xBF\xEF\xBC\xAD\xBF\xEF"},
-             {},
-             nullptr,
-             {"view", "COM9"},
-             0,
-             "!SC \xBC\xAD\xBF\xEF\xBC\xAD\xBF\xEF\n",
-             nullptr},
-        Case{"WriteHangulIdCp949",
-             {},
-             {},
-             "!PA 10.0.0.9\n!PP 80\n!SC \xBC\xAD\xBF\xEF\xBC\xAD\xBF\xEF\n",
-             {"write", "COM9", "FILE"},
-             0,
-             "",
-             "read back",
-             {"!PA 10.0.0.9", "!PP 80", "!SC \xBC\xAD\xBF\xEF\xBC\xAD\xBF\xEF"}},
-        Case{"DiffEqual",
-             kPartial,
-             kLowerCase,
-             "!TB 9600\n# same\n!PA 192.168.0.10\n!PP 5000\n",
-             {"diff", "COM9", "FILE"},
-             0,
-             "",
-             nullptr},
-        Case{"DiffDifferent",
-             kPartial,
-             {},
-             "!PA 192.168.0.10\n!PP 4001\n!SO C 3000\n",
-             {"diff", "COM9", "FILE"},
-             1,
-             "- !PP 5000\n+ !PP 4001\n+ !SO C 3000\n- !TB 9600\n",
-             nullptr},
-        Case{"DeleteNothingStored", {}, {}, nullptr, {"delete", "COM9"}, 0, "", "no script"},
-        Case{"RefusedBeforeAnyErase",
-             kStored,
-             DeviceFaults{false, 1},
-             nullptr,
-             {"delete", "COM9"},
-             1,
-             "",
-             "the device is unchanged"},
-        Case{"RefusedPartWay",
-             kStored,
-             DeviceFaults{false, 6},
-             nullptr,
-             {"delete", "COM9"},
-             1,
-             "",
-             "2 of 9 stored lines erased",
-             {"!SO C 3000", "!SC OLD1", "!TB 115200", "!TP 0", "!TD 8", "!TS 1", "!FC 0"}},
-        Case{"SendEscapesTheAnswer",
-             {"!SC A\tB"},
-             {},
-             nullptr,
-             {"send", "COM9", "!VS"},
-             0,
-             "!SC A\\x09B\n!700\n",
-             "[SEND] !VS"}),
+const std::string kHangulUtf8 = "\xEA\xB0\x80\xEB\x82\x98\xEB\x8B\xA4";  // 3 characters
+const std::string kHangulCp949 = "\xBC\xAD\xBF\xEF\xBC\xAD\xBF\xEF";     // 4 characters
+const std::string kPortAndId = "!PA 10.0.0.9\n!PP 80\n!SC ";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Table, CliCaseTest, ::testing::Values(
+    // Exactly what the device lists, as it lists it: no setting added or rewritten.
+    Case{"ViewPartialAsListed", kPartial, kLowerCase, std::nullopt, {"view", "COM9"}, 0,
+         "!pa 192.168.0.10\n!pp 5000\n!tb 9600\n", nullptr},
+    Case{"ViewUnroundedInterval", {"!PA 10.1.0.1", "!SO C 3050"}, {}, std::nullopt, {"view", "COM9"},
+         0, "!PA 10.1.0.1\n!SO C 3050\n", nullptr},
+    Case{"ViewNothingStored", {}, {}, std::nullopt, {"view", "COM9"}, 0, "", "no script"},
+    // Bytes that could steer a terminal reach it only escaped, and the listing is no file.
+    Case{"ViewControlBytes", {"!PA 10.1.0.1", "!SC A\x1b]0;x\a"}, {}, std::nullopt, {"view", "COM9"},
+         1, "!PA 10.1.0.1\n!SC A\\x1B]0;x\\x07\n", "control byte"},
+    // A partial file is written exactly, and read back.
+    Case{"WritePartialExactly", kStored, {}, "!PA 10.0.0.9\n!pp 4001\n!SO C 3050\n",
+         {"write", "COM9", "FILE"}, 0, "", "read back", {"!PA 10.0.0.9", "!PP 4001", "!SO C 3050"}},
+    Case{"WriteEmptyFile", kStored, {}, "# nothing\n", {"write", "COM9", "FILE"}, 2, "",
+         "gives no setting"},
+    Case{"WriteWithoutHostPort", kStored, {}, "!PA 10.0.0.9\n", {"write", "COM9", "FILE"}, 2, "",
+         "host port"},
+    // Confirmed but not kept: the read-back names the setting.
+    Case{"WriteNotKept", {}, Forgets(1), "!PA 10.0.0.9\n!PP 4001\n!TB 9600\n",
+         {"write", "COM9", "FILE"}, 1, "", "+ !PP 4001", {"!PA 10.0.0.9", "!TB 9600"}},
+    // An ID of eight characters at most, its bytes kept whatever their encoding.
+    Case{"WriteHangulIdUtf8", {}, {}, (kPortAndId + kHangulUtf8 + "\n"),
+         {"write", "COM9", "FILE"}, 0, "", "read back",
+         {"!PA 10.0.0.9", "!PP 80", "!SC " + kHangulUtf8}},
+    Case{"WriteHangulIdCp949", {}, {}, (kPortAndId + kHangulCp949 + "\n"),
+         {"write", "COM9", "FILE"}, 0, "", "read back",
+         {"!PA 10.0.0.9", "!PP 80", "!SC " + kHangulCp949}},
+    Case{"ViewHangulIdCp949", {"!SC " + kHangulCp949}, {}, std::nullopt, {"view", "COM9"}, 0,
+         ("!SC " + kHangulCp949 + "\n"), nullptr},
+    Case{"DiffEqual", kPartial, kLowerCase, "!TB 9600\n# same\n!PA 192.168.0.10\n!PP 5000\n",
+         {"diff", "COM9", "FILE"}, 0, "", nullptr},
+    Case{"DiffDifferent", kPartial, {}, "!PA 192.168.0.10\n!PP 4001\n!SO C 3000\n",
+         {"diff", "COM9", "FILE"}, 1, "- !PP 5000\n+ !PP 4001\n+ !SO C 3000\n- !TB 9600\n",
+         nullptr},
+    Case{"DeleteNothingStored", {}, {}, std::nullopt, {"delete", "COM9"}, 0, "", "no script"},
+    Case{"RefusedBeforeAnyErase", kStored, DeviceFaults{false, 1}, std::nullopt, {"delete", "COM9"}, 1,
+         "", "the device is unchanged"},
+    Case{"RefusedPartWay", kStored, DeviceFaults{false, 6}, std::nullopt, {"delete", "COM9"}, 1, "",
+         "2 of 9 stored lines erased",
+         {"!SO C 3000", "!SC OLD1", "!TB 115200", "!TP 0", "!TD 8", "!TS 1", "!FC 0"}},
+    Case{"SendEscapesTheAnswer", {"!SC A\tB"}, {}, std::nullopt, {"send", "COM9", "!VS"}, 0,
+         "!SC A\\x09B\n!700\n", "[SEND] !VS"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // A device that chatters without ever confirming: the wait ends by the time-out, however
 // long the chatter goes on.
