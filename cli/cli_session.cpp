@@ -7,15 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <thread>
 
 #include "cli/cli_output.h"
 #include "cli/cli_texts.h"
-#include "protocol/receive_worker.h"
+#include "protocol/device_link.h"
 #include "protocol/script_backup.h"
 
 namespace {
@@ -50,33 +48,24 @@ int CliSession::Run() {
         PrintError(std::strerror(errno));
         return EXIT_REFUSED;
     }
-    ReceiveQueue queue([fd = wakeFd.fd] {
+    DeviceLink link(target.Map(), target, [fd = wakeFd.fd] {
         const uint64_t one = 1;
         (void)write(fd, &one, sizeof one);
     });
-    CSCom port(target.Map(), target);
-    if (port.OpenPort(target.Number(), SerialSettings{}) != 1) {
+    if (!link.Open(target.Number())) {
         return EXIT_NO_PORT;
     }
-    std::atomic<int> stopWorker{0};
-    ReceiveContext context{port, stopWorker, queue};
-    std::thread worker(ReceiveThreadProc, &context);
-    ScriptSession scriptSession(*this, *this, queue);
+    link.Start();
+    ScriptSession scriptSession(*this, link, link.Queue());
     scriptSession.SetAnswerTimeout(options.timeoutMs);
-    channel = &port;
     session = &scriptSession;
-    Start();
+    Start(link.Channel().DevicePath());
     Loop(wakeFd.fd, signalFd.fd);
     scriptSession.EndOperation();
-    stopWorker.store(1);
-    port.Wake();
-    worker.join();
-    (void)port.ClosePort();
     return status;
 }
 
-void CliSession::Start() {
-    const std::string device = channel->DevicePath();
+void CliSession::Start(const std::string& device) {
     switch (options.command) {
         case CliCommand::View:
         case CliCommand::Diff:

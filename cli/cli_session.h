@@ -4,7 +4,6 @@
 
 #include "cli/cli_options.h"
 #include "cli/port_target.h"
-#include "link/serial_channel.h"
 #include "protocol/device_script.h"
 #include "protocol/script_session.h"
 
@@ -17,18 +16,13 @@ constexpr int EXIT_NO_PORT = 3;  // the port could not be opened (busy, missing,
 // by one poll() loop over the worker's wake-up, a signalfd for SIGINT, SIGTERM and SIGHUP and
 // the session's next deadline. Messages and progress go to standard error; standard output
 // holds data only (a script, differences, answers), control bytes shown as \xNN.
-class CliSession : public SessionHost, public SessionPort {
+class CliSession : public SessionHost {
 public:
     // `file`: the checked script for write and diff; it must outlive Run.
     CliSession(const CliOptions& options, PortTarget& target, const DeviceScript& file)
         : options(options), target(target), file(file) {}
     // Opens the port, runs the command to its end and releases the port; the exit status.
     int Run();
-
-    bool PortIsOpen() const override { return channel->portOpen.load() == 1; }
-    int WritePort(const char* data, int length) override {
-        return channel->WritePort(data, length);
-    }
 
     Millis Now() const override { return MonotonicMillis(); }
     void AddLogLine(int direction, const char* text) override;
@@ -42,7 +36,7 @@ public:
 private:
     static constexpr int kRunning = -1;
 
-    void Start();
+    void Start(const std::string& device);
     void Loop(int wakeFd, int signalFd);
     void OnDone(const Outcome& outcome);
     // The listing just read, as a script; false when a line could not go to standard output.
@@ -55,7 +49,6 @@ private:
     const CliOptions& options;
     PortTarget& target;
     const DeviceScript& file;
-    CSCom* channel = nullptr;
     ScriptSession* session = nullptr;
     ScriptWriteSource writeSource{file};
     bool readingBack = false;  // the write is done; its listing is being read back

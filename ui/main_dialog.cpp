@@ -7,7 +7,6 @@
 #include <QThread>
 #include <algorithm>
 #include <climits>
-#include <system_error>
 
 #include "ui/about_dlg.h"
 #include "ui/app_icon.h"
@@ -28,18 +27,17 @@ CVDMR30QuillboxDlg::CVDMR30QuillboxDlg(UiLanguage language, PortRoots roots, QWi
       language(language),
       roots(std::move(roots)),
       portMap(this->roots),
-      receiveQueue([this] {
-          if (!drainPaced.load()) {
-              QMetaObject::invokeMethod(
-                  this, [this] { OnWake(); }, Qt::QueuedConnection);
-          }
-      }),
-      serialPort(portMap, channelMessages),
-      session(*this, *this, receiveQueue),
+      link(portMap, channelMessages,
+           [this] {
+               if (!drainPaced.load()) {
+                   QMetaObject::invokeMethod(
+                       this, [this] { OnWake(); }, Qt::QueuedConnection);
+               }
+           }),
+      session(*this, link, link.Queue()),
       appIcon(AppIcon()),
       stepTimer(this),
-      drainTimer(this),
-      receiveContext{serialPort, stopWorker, receiveQueue} {
+      drainTimer(this) {
     // Named, so that a test can tell an operation's pending step from a paced drain.
     stepTimer.setObjectName(QStringLiteral("stepTimer"));
     drainTimer.setObjectName(QStringLiteral("drainTimer"));
@@ -51,11 +49,11 @@ CVDMR30QuillboxDlg::CVDMR30QuillboxDlg(UiLanguage language, PortRoots roots, QWi
     connect(&stepTimer, &QTimer::timeout, this, [this] { DrainReceived(); });
     CreateControls();
     OnInitDialog();
-    StartWorker();
+    link.Start();
 }
 
 CVDMR30QuillboxDlg::~CVDMR30QuillboxDlg() {
-    StopWorker();
+    link.Stop();
 }
 
 void CVDMR30QuillboxDlg::OnInitDialog() {
@@ -82,24 +80,6 @@ void CVDMR30QuillboxDlg::OnInitDialog() {
 void CVDMR30QuillboxDlg::DrainFirstOnButtons() {
     for (QPushButton* button : findChildren<QPushButton*>()) {
         connect(button, &QPushButton::clicked, this, [this] { DrainReceived(); });
-    }
-}
-
-void CVDMR30QuillboxDlg::StartWorker() {
-    stopWorker = 0;
-    try {
-        worker.thread = std::thread([this] { ReceiveThreadProc(&receiveContext); });
-    } catch (const std::system_error&) {
-        // Without a worker the window still runs; it just never receives anything.
-        stopWorker = 1;
-    }
-}
-
-void CVDMR30QuillboxDlg::StopWorker() {
-    stopWorker = 1;
-    serialPort.Wake();
-    if (worker.thread.joinable()) {
-        worker.thread.join();
     }
 }
 
@@ -144,9 +124,8 @@ void CVDMR30QuillboxDlg::confirmExit() {
     }
     session.EndOperation();
     ArmDeadline();
-    stopWorker = 1;
-    serialPort.Wake();
-    if (serialPort.portOpen.load() == 1) {
+    link.RequestStop();
+    if (link.PortIsOpen()) {
         OnClosePort();
     }
     done(0);
@@ -226,7 +205,7 @@ void CVDMR30QuillboxDlg::ChannelMessages::ShowMessage(const UserMessage& message
         dialog.PresentMessage(message);
         return;
     }
-    dialog.receiveQueue.PushMessage(message);
+    dialog.link.Queue().PushMessage(message);
 }
 
 void CVDMR30QuillboxDlg::PresentMessage(const UserMessage& message) {

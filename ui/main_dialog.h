@@ -13,8 +13,7 @@
 #include "link/serial_channel.h"
 #include "link/user_message.h"
 #include "protocol/device_fields.h"
-#include "protocol/receive_queue.h"
-#include "protocol/receive_worker.h"
+#include "protocol/device_link.h"
 #include "protocol/script_session.h"
 #include "resources/string_table.h"
 #include "ui/message_box.h"
@@ -36,18 +35,14 @@ class QPushButton;
 //
 // Threads: everything here runs on the user-interface thread. The receive worker only appends
 // to the receive queue (lines, a lost port, the channel's messages); the window drains it.
-class CVDMR30QuillboxDlg : public QDialog,
-                           public SessionHost,
-                           public SessionPort,
-                           public DeviceFields {
+class CVDMR30QuillboxDlg : public QDialog, public SessionHost, public DeviceFields {
     Q_OBJECT
 
 public:
     // `roots` tells discovery and the channel where devices are; tests pass fake trees.
     explicit CVDMR30QuillboxDlg(UiLanguage language = DetectUiLanguage(),
                                 PortRoots roots = PortRoots(), QWidget* parent = nullptr);
-    // Stops and joins the receive worker (setting stopWorker first if the exit did not); what
-    // the queue still holds is dropped.
+    // Stops and joins the receive worker; what the queue still holds is dropped.
     ~CVDMR30QuillboxDlg() override;
     CVDMR30QuillboxDlg(const CVDMR30QuillboxDlg&) = delete;
     CVDMR30QuillboxDlg& operator=(const CVDMR30QuillboxDlg&) = delete;
@@ -74,10 +69,6 @@ public:
     // that tests can answer them; it runs on the user-interface thread.
     ModalRunner runModal = ExecModal();
 
-    // SessionPort.
-    bool PortIsOpen() const override;
-    int WritePort(const char* data, int length) override;
-
     // SessionHost.
     Millis Now() const override { return MonotonicMillis(); }
     void AddLogLine(int direction, const char* text) override;
@@ -103,7 +94,7 @@ public:
     // handler. While a box that the handling of a line opened is open, it handles nothing more.
     void DrainReceived();
 
-    CSCom& SerialPort() { return serialPort; }
+    CSCom& SerialPort() { return link.Channel(); }
     CLogListCtrl& LogList() { return *logList; }
     int PortCount() const { return portCount; }
 
@@ -134,20 +125,11 @@ private:
         CVDMR30QuillboxDlg& dialog;
     };
 
-    // Stops and joins the worker on every way out, a constructor that throws included.
-    struct WorkerThread {
-        CVDMR30QuillboxDlg& dialog;
-        std::thread thread;
-        ~WorkerThread() { dialog.StopWorker(); }
-    };
-
     UiLanguage language;
     PortRoots roots;
     ComPortMap portMap;
-    std::atomic<int> stopWorker{1};
-    ReceiveQueue receiveQueue;
     ChannelMessages channelMessages{*this};
-    CSCom serialPort;
+    DeviceLink link;
     TextFields fields;
     // The fields, taken from the controls at every write step.
     class DialogWriteSource : public FieldsWriteSource {
@@ -169,8 +151,6 @@ private:
     QTimer drainTimer;                    // single-shot: the next paced drain
     std::atomic<bool> drainPaced{false};  // the drain timer runs: the worker need not wake us
     bool exchangePending = false;  // lines were logged; the controls show them at the drain's end
-    ReceiveContext receiveContext;
-    WorkerThread worker{*this, {}};
 
     // Controls, created in tab order by CreateControls.
     QComboBox* comPortCombo = nullptr;
@@ -207,8 +187,6 @@ private:
     void LimitDeviceId();
     // main_dialog.cpp
     void OnInitDialog();
-    void StartWorker();
-    void StopWorker();
     void OnAbout();
     void DrainFirstOnButtons();
     void OnWake();

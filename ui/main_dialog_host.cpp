@@ -10,14 +10,6 @@
 #include "ui/log_list_ctrl.h"
 #include "ui/main_dialog.h"
 
-bool CVDMR30QuillboxDlg::PortIsOpen() const {
-    return serialPort.portOpen.load() == 1;
-}
-
-int CVDMR30QuillboxDlg::WritePort(const char* data, int length) {
-    return serialPort.WritePort(data, length);
-}
-
 void CVDMR30QuillboxDlg::OnWriteScript() {
     if (exchangeData(Exchange::FromControls)) {
         session.OnWriteScript(writeSource);
@@ -37,7 +29,7 @@ void CVDMR30QuillboxDlg::OnSend() {
 
 // The caption names what the next press does; the device's echo state is not tracked.
 void CVDMR30QuillboxDlg::OnEcho() {
-    if (!PortIsOpen()) {
+    if (!link.PortIsOpen()) {
         return;
     }
     const bool switchOff =
@@ -121,7 +113,7 @@ void CVDMR30QuillboxDlg::OnOutcome(const Outcome& outcome) {
 
 void CVDMR30QuillboxDlg::OnPortLost() {
     // The lines before the loss have been handled; nothing after it belongs to the port.
-    if (serialPort.portOpen.load() == 1) {
+    if (link.PortIsOpen()) {
         OnClosePort();
     }
 }

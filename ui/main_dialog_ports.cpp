@@ -45,7 +45,7 @@ void CVDMR30QuillboxDlg::OnComPortFocus() {
 }
 
 void CVDMR30QuillboxDlg::updateControlStates() {
-    const bool open = serialPort.portOpen.load() == 1;
+    const bool open = link.PortIsOpen();
     portOpenButton->setEnabled(!open);
     portCloseButton->setEnabled(open);
     sendButton->setEnabled(open);
@@ -62,12 +62,9 @@ void CVDMR30QuillboxDlg::OnOpenPort() {
     const std::string name = comPortCombo->currentText().left(kMaxPortTextLength).toStdString();
     const uint16_t portNumber = ParseComPortName(name);
     // The port always runs at the settings' defaults, 115200 8N1 without flow control; the
-    // window's baud rate and framing fields are the device's own settings.
-    if (serialPort.OpenPort(portNumber, SerialSettings()) == 0) {
-        // OpenPort has shown the reason; release whatever it got.
-        serialPort.ClosePort();
-        serialPort.portOpen = 0;
-    }
+    // window's baud rate and framing fields are the device's own settings. A failure has been
+    // shown.
+    static_cast<void>(link.Open(portNumber));
     updateControlStates();
 }
 
@@ -76,9 +73,6 @@ void CVDMR30QuillboxDlg::OnOpenPort() {
 void CVDMR30QuillboxDlg::OnClosePort() {
     session.EndOperation();
     ArmDeadline();
-    // Cleared first, so that the receive worker starts no further read.
-    serialPort.portOpen = 0;
-    serialPort.ClosePort();
-    receiveQueue.Clear();
+    link.Close();
     updateControlStates();
 }
