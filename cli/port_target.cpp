@@ -1,5 +1,6 @@
 #include "cli/port_target.h"
 
+#include "cli/cli_output.h"
 #include "cli/cli_texts.h"
 #include "link/com_port_name.h"
 
@@ -14,9 +15,18 @@ bool PortTarget::Resolve(const std::string& port) {
     roots.onlyDevice = port;
     map = ComPortMap(roots);
     number = 1;
+    devicePath = port;
     return true;
 }
 
+// The channel names the port by its COM number; a device given by its path is named as itself,
+// so that no message points at COM1, a real UART on most machines.
 void PortTarget::ShowMessage(const UserMessage& message) {
-    PrintError(message.text + (message.detail.empty() ? "" : " (" + message.detail + ")"));
+    std::string text = message.text;
+    const std::string com = ComPortName(number);
+    for (size_t at = 0; !devicePath.empty() && (at = text.find(com, at)) != std::string::npos;) {
+        text.replace(at, com.size(), devicePath);
+        at += devicePath.size();
+    }
+    PrintError(Printable(text + (message.detail.empty() ? "" : " (" + message.detail + ")")));
 }

@@ -7,8 +7,8 @@
 #include "link/user_message.h"
 
 // What PORT on the command line names: a COM name as the window lists it ("COM7"), mapped as
-// the window maps it, or a device path, opened as COM1 of a map that holds only it. Shows the
-// channel's messages (either thread) on standard error.
+// the window maps it, or a device path, opened as COM1 of a map that holds only it and named as
+// itself. Shows the channel's messages (either thread) on standard error.
 class PortTarget : public MessageSink {
 public:
     // False when `port` is neither a COM name nor a path (holds no '/').
@@ -24,4 +24,5 @@ private:
     ComPortMap map;
     uint16_t number = 0;
     std::string backupName;
+    std::string devicePath;  // the device as the operator named it; empty for a COM name
 };

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <algorithm>
 
+#include "protocol/device_text_rule.h"
 #include "ui/device_text.h"
 #include "ui/ip_address_edit.h"
 #include "ui/main_dialog.h"
@@ -87,7 +88,8 @@ bool CVDMR30QuillboxDlg::exchangeData(Exchange direction) {
     TakeText(commandEdit, fields.commandText, language);
     fields.autoScroll = autoScrollCheck->isChecked() ? 1 : 0;
     TakeText(deviceIdEdit, fields.deviceIdText, language);
-    if (deviceIdEdit->text().size() > kMaxDeviceIdLength) {
+    // Characters as the operator reads them, by the rule the script files follow too.
+    if (DeviceTextLength(fields.deviceIdText, language) > kMaxDeviceIdLength) {
         BoxContent warning;
         warning.caption = QCoreApplication::applicationName();
         warning.text = QStringLiteral("%1자 이내로 입력하십시오.").arg(kMaxDeviceIdLength);

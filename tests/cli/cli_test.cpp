@@ -334,9 +334,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CliTest, AnUnopenablePortExitsThreeAndNoBackupMeansNoErase) {
     const int holder = open(device->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
-    for (const char* port : {"COM9", "COM30"}) {
+    for (const std::string& port : Lines{"COM9", "COM30", tree.Path("no-device")}) {
         const Result refused = Run({"view", port});
         EXPECT_EQ(refused.status, 3) << port << refused.err;
+        // A device path is named as itself, never as the COM1 it is opened as.
+        EXPECT_EQ(refused.err.find("COM1"), std::string::npos) << refused.err;
     }
     close(holder);
     EXPECT_TRUE(Model(&DeviceModel::CommandLog).empty());
