@@ -280,6 +280,15 @@ TEST_F(CliTest, AFullStandardOutputFails) {
     }
 }
 
+// The list names each port with its device; a link takes the place of the built-in entry.
+TEST_F(CliTest, PortsListsEachLinkedDevice) {
+    StartDevice({}, {}, 1);
+    const Result result = Run({"ports"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("COM1\t" + second->SlavePath(), 0), 0u) << result.out;
+    EXPECT_NE(result.out.find("\nCOM9\t" + device->SlavePath()), std::string::npos) << result.out;
+}
+
 // Batches run in parallel on different ports; the same port is taken once.
 TEST_F(CliTest, TwoPortsAtOnce) {
     StartDevice(kPartial, {}, 8);
