@@ -187,9 +187,9 @@ INSTANTIATE_TEST_SUITE_P(Table, CliCaseTest, ::testing::Values(
          ("!SC " + kHangulCp949 + "\n"), nullptr},
     Case{"DiffEqual", kPartial, kLowerCase, "!TB 9600\n# same\n!PA 192.168.0.10\n!PP 5000\n",
          {"diff", "COM9", "FILE"}, 0, "", nullptr},
-    Case{"DiffDifferent", kPartial, {}, "!PA 192.168.0.10\n!PP 4001\n!SO C 3000\n",
-         {"diff", "COM9", "FILE"}, 1, "- !PP 5000\n+ !PP 4001\n+ !SO C 3000\n- !TB 9600\n",
-         nullptr},
+    Case{"DiffDifferent", kPartial, {}, "!PA 192.168.0.11\n!PP 4001\n!SO C 3000\n",
+         {"diff", "COM9", "FILE"}, 1, "- !PA 192.168.0.10\n+ !PA 192.168.0.11\n- !PP 5000\n"
+         "+ !PP 4001\n+ !SO C 3000\n- !TB 9600\n", nullptr},
     Case{"DeleteNothingStored", {}, {}, std::nullopt, {"delete", "COM9"}, 0, "", "no script"},
     Case{"RefusedBeforeAnyErase", kStored, DeviceFaults{false, 1}, std::nullopt, {"delete", "COM9"}, 1,
          "", "the device is unchanged"},
