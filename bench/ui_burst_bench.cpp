@@ -39,7 +39,7 @@ size_t WrongRows(const LogModel& log, const std::vector<std::string>& expected) 
     size_t wrong = rows > expected.size() ? rows - expected.size() : expected.size() - rows;
     for (size_t row = 0; row < std::min(rows, expected.size()); ++row) {
         const int index = static_cast<int>(row);
-        if (log.Text(index) != expected[row] || log.Direction(index) != LOG_RECV) {
+        if (log.Bytes(index) != expected[row] || log.Direction(index) != LOG_RECV) {
             ++wrong;
         }
     }

@@ -115,7 +115,6 @@ int RunChild(int argc, char** argv, const DeviceTree& tree, const std::string& l
                 log.AddLogLine(row % 2, "!PA 192.168.0.100", true);
             }
             preloaded += kPreloadRows;
-            log.LayOut();
             WriteText(pipes.toParent[1], std::to_string(log.Model().rowCount()) + "\n");
         } else if (request == 'c') {
             bench.Window().findChild<QWidget*>(QStringLiteral("ctl1007"))->setFocus();

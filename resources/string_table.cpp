@@ -79,6 +79,8 @@ constexpr Entry kStrings[] = {
     {IDS_SCRIPT_NOT_A_FILE, "This is not a regular file.", "일반 파일이 아닙니다."},
     {IDS_LINES_NOT_KEPT, "(%s lines not kept: received faster than the window could show them)",
      "(%s줄을 보관하지 못했습니다: 창이 표시할 수 있는 것보다 빨리 받았습니다)"},
+    {IDS_LOG_ROWS_DROPPED, "(%s older rows dropped: the log keeps only the newest rows)",
+     "(이전 행 %s개를 지웠습니다: 로그에는 최근 행만 남습니다)"},
 };
 
 // The interface locale as gettext takes it: the first entry of LANGUAGE, unless the locale of

@@ -70,6 +70,9 @@ enum StringId : int {
     IDS_SCRIPT_NOT_A_FILE = 188,
     // A log row standing for received lines the window could not keep up with; %s is how many.
     IDS_LINES_NOT_KEPT = 189,
+    // The first row of a log that dropped its oldest rows to stay within its bound; %s is how
+    // many.
+    IDS_LOG_ROWS_DROPPED = 190,
 };
 
 enum class UiLanguage { English, Korean };

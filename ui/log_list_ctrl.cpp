@@ -1,15 +1,16 @@
 #include "ui/log_list_ctrl.h"
 
+#include <QAccessible>
+#include <QAccessibleTableInterface>
+#include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStandardItemModel>
+#include <QStaticText>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <algorithm>
-#include <vector>
+#include <QStyledItemDelegate>
 
 #include "protocol/protocol_constants.h"
 #include "ui/log_context_menu.h"
@@ -20,25 +21,76 @@ constexpr int kTagColumnWidth = 60;
 constexpr int kTextColumnWidth = 310;
 constexpr int kRowPadding = 4;
 constexpr int kTextMargin = 3;
-const QColor kGridColour(128, 128, 128);
 
-// The list's vertical scroll bar. Every layout while rows stream sets its steps, range and value,
-// yet among thousands of rows the slider rarely moves by a pixel; repainting the whole bar (a
-// tall gradient that the style spreads over helper threads) each time would cost more than the
-// rows themselves. So it repaints only when what it shows changes: the slider's place and size,
-// and whether it stands at either end (the arrows' state).
-class LogScrollBar : public QScrollBar {
+// Paints a cell: its fill, then its text at a baseline under a clip to the cell, so that a text
+// is shaped but never laid out or elided, and the two tags are shaped once. Streaming rows
+// repaint the view a few times a second; this keeps each paint to a fraction of a millisecond.
+class LogCellDelegate : public QStyledItemDelegate {
 public:
-    explicit LogScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {}
-
-    // Sets the range and, with `toEnd`, moves to its end, judged as one change: the slider
-    // that stays at the end of a longer range is not repainted for the moment between.
-    void Place(int maximum, bool toEnd) {
-        holding = true;
-        setRange(0, maximum);
-        if (toEnd) {
-            setValue(maximum);
+    explicit LogCellDelegate(QObject* parent) : QStyledItemDelegate(parent) {
+        for (QStaticText& tag : tags) {
+            tag.setTextFormat(Qt::PlainText);
+            tag.setPerformanceHint(QStaticText::AggressiveCaching);
         }
+        tags[0].setText(QStringLiteral("[RECV]"));
+        tags[1].setText(QStringLiteral("[SEND]"));
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const auto& model = static_cast<const LogModel&>(*index.model());
+        const int direction = model.Direction(index.row());
+        const bool note = model.IsNote(index.row());
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        const QRect cell = option.rect;
+        const QPalette& palette = option.palette;
+        painter->fillRect(cell, selected ? palette.highlight().color()
+                                : note   ? palette.base().color()
+                                         : LogModel::Background(direction));
+        painter->setPen(selected ? palette.highlightedText().color()
+                        : note   ? palette.text().color()
+                                 : LogModel::Foreground());
+        if (note && index.column() == 0) {
+            return;
+        }
+        painter->save();
+        painter->setClipRect(cell.adjusted(kTextMargin, 0, -kTextMargin, 0));
+        if (index.column() == 0) {
+            const QStaticText& tag = tags[direction == LOG_SEND ? 1 : 0];
+            const QSizeF size = tag.size();
+            painter->drawStaticText(QPointF(cell.left() + (cell.width() - size.width()) / 2,
+                                            cell.top() + (cell.height() - size.height()) / 2),
+                                    tag);
+        } else {
+            const QFontMetrics metrics = option.fontMetrics;
+            const int baseline =
+                cell.top() + (cell.height() - metrics.height()) / 2 + metrics.ascent();
+            painter->drawText(QPoint(cell.left() + kTextMargin, baseline), model.Text(index.row()));
+        }
+        painter->restore();
+    }
+
+private:
+    QStaticText tags[2];  // "[RECV]", "[SEND]"
+};
+
+}  // namespace
+
+// The list's vertical scroll bar. Every block of rows sets its range and, with auto scroll, its
+// value, yet among thousands of rows the slider rarely moves by a pixel; repainting the whole
+// bar (a tall gradient that the style spreads over helper threads) each time would cost more
+// than the rows themselves. So it repaints only when what it shows changes: the slider's place
+// and size, and whether it stands at either end (the arrows' state). It paints all its pixels.
+class CLogListCtrl::ScrollBar : public QScrollBar {
+public:
+    explicit ScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+    // Changes between Hold() and Release() are judged as one: the slider that stays at the end
+    // of a longer range is not repainted for the moment between.
+    void Hold() { holding = true; }
+    void Release() {
         holding = false;
         sliderChange(SliderValueChange);
     }
@@ -79,50 +131,39 @@ private:
     Look shown;
 };
 
-}  // namespace
-
-CLogListCtrl::CLogListCtrl(QWidget* parent)
-    : QAbstractScrollArea(parent),
-      model(this),
-      headerModel(new QStandardItemModel(0, 2, this)),
-      header(new QHeaderView(Qt::Horizontal, this)) {
+CLogListCtrl::CLogListCtrl(QWidget* parent, UiLanguage language)
+    : QTableView(parent), model(language, this) {
+    scrollBar = new ScrollBar(this);
+    setVerticalScrollBar(scrollBar);
+    // The view follows its scroll bar through these; a replaced bar needs them again.
+    connect(scrollBar, &QScrollBar::actionTriggered, this, &CLogListCtrl::verticalScrollbarAction);
+    connect(scrollBar, &QScrollBar::valueChanged, this,
+            &CLogListCtrl::verticalScrollbarValueChanged);
+    setModel(&model);
+    setItemDelegate(new LogCellDelegate(this));
     setFocusPolicy(Qt::ClickFocus);
-    setVerticalScrollBar(new LogScrollBar(this));
-    // The rows paint every pixel of the viewport, so nothing behind it is painted first.
-    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    verticalScrollBar()->setAttribute(Qt::WA_OpaquePaintEvent);
-    rowHeight = fontMetrics().height() + kRowPadding;
-    for (QStaticText& tag : tags) {
-        tag.setTextFormat(Qt::PlainText);
-        tag.setPerformanceHint(QStaticText::AggressiveCaching);
-    }
-    tags[0].setText(QStringLiteral("[SEND]"));
-    tags[1].setText(QStringLiteral("[RECV]"));
-    header->setModel(headerModel);
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(SingleSelection);
+    setEditTriggers(NoEditTriggers);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QHeaderView* header = horizontalHeader();
     header->setSectionsClickable(false);
     header->setHighlightSections(false);
     header->setStretchLastSection(false);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    connect(header, &QHeaderView::sectionResized, this, [this] {
-        LayOut();
-        viewport()->update();
-    });
-    new LogContextMenu(*this);  // a child of the list: Copy, Copy All, Save As...
-    frameTimer.setSingleShot(true);
-    connect(&frameTimer, &QTimer::timeout, this, [this] { LayOut(); });
+    FitRowsToFont();
+    menu = new LogContextMenu(*this);  // a child of the list: Copy, Copy All, Save As...
+    connect(&model, &QAbstractItemModel::modelReset, this, [this] { ForgetAccessibleCells(); });
+    connect(&model, &QAbstractItemModel::rowsRemoved, this, [this] { ForgetAccessibleCells(); });
 }
 
 void CLogListCtrl::SetColumns(const QString& logHeader) {
     model.SetLogHeader(logHeader);
-    for (int column = 0; column < 2; ++column) {
-        auto* item =
-            new QStandardItem(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-        item->setTextAlignment(column == 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
-        headerModel->setHorizontalHeaderItem(column, item);
-    }
-    header->resizeSection(0, kTagColumnWidth);
-    header->resizeSection(1, kTextColumnWidth);
-    PlaceHeader();
+    horizontalHeader()->resizeSection(0, kTagColumnWidth);
+    horizontalHeader()->resizeSection(1, kTextColumnWidth);
 }
 
 int CLogListCtrl::AddLogLine(int direction, const char* text, bool autoScroll) {
@@ -130,206 +171,98 @@ int CLogListCtrl::AddLogLine(int direction, const char* text, bool autoScroll) {
         return 0;
     }
     model.Append(direction, text);
-    followNewest = autoScroll;
-    ScheduleLayout();
+    scrollQueued = autoScroll;
+    if (!commitQueued) {
+        commitQueued = true;
+        QMetaObject::invokeMethod(this, &CLogListCtrl::CommitRows, Qt::QueuedConnection);
+    }
     return 1;
+}
+
+// The rows may have reached the view already (Model() hands them over); the layout and the
+// scroll wait for this pass all the same, so that they happen once per block.
+void CLogListCtrl::CommitRows() {
+    commitQueued = false;
+    scrollBar->Hold();
+    model.Commit();
+    executeDelayedItemsLayout();
+    if (scrollQueued) {
+        scrollQueued = false;
+        scrollToBottom();
+    }
+    scrollBar->Release();
 }
 
 void CLogListCtrl::ClearLog() {
     model.Clear();
-    selectedRow = -1;
-    ScheduleLayout();
+    scrollQueued = false;
+}
+
+const LogModel& CLogListCtrl::Model() const {
+    model.Commit();
+    return model;
+}
+
+int CLogListCtrl::SelectedRow() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void CLogListCtrl::SelectRow(int row) {
-    if (row < -1 || row >= model.rowCount() || row == selectedRow) {
+    if (row < -1 || row >= Model().rowCount()) {
         return;
     }
-    selectedRow = row;
-    viewport()->update();
-}
-
-void CLogListCtrl::ScheduleLayout() {
-    if (layoutPending) {
+    if (row == -1) {
+        selectionModel()->clearSelection();
         return;
     }
-    layoutPending = true;
-    const qint64 since = sinceLayout.isValid() ? sinceLayout.elapsed() : kFrameMs;
-    if (since >= kFrameMs) {
-        QMetaObject::invokeMethod(
-            this, [this] { LayOut(); }, Qt::QueuedConnection);
-    } else {
-        frameTimer.start(int(kFrameMs - since));
-    }
+    selectionModel()->setCurrentIndex(
+        model.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-// New rows change the scroll range. Following them scrolls the view, which moves what is shown
-// and paints only the strip that comes into view; rows added within the view are painted
-// where they are; rows below it are not painted at all.
-void CLogListCtrl::LayOut() {
-    layoutPending = false;
-    frameTimer.stop();
-    sinceLayout.start();
-    QScrollBar* vertical = verticalScrollBar();
-    const int viewHeight = viewport()->height();
-    const int rows = model.rowCount();
-    const long long content = static_cast<long long>(rows) * rowHeight;
-    vertical->setPageStep(viewHeight);
-    vertical->setSingleStep(rowHeight);
-    static_cast<LogScrollBar*>(vertical)->Place(
-        static_cast<int>(std::max(0LL, content - viewHeight)), followNewest);
-    horizontalScrollBar()->setPageStep(viewport()->width());
-    horizontalScrollBar()->setRange(0, std::max(0, ContentWidth() - viewport()->width()));
-    if (rows < laidOutRows) {
-        viewport()->update();
-    } else if (rows > laidOutRows) {
-        const long long top = static_cast<long long>(laidOutRows) * rowHeight - vertical->value();
-        if (top < viewHeight) {
-            viewport()->update(0, static_cast<int>(std::max(0LL, top)), RowsWidth(), viewHeight);
-        }
-    }
-    laidOutRows = rows;
-}
-
-int CLogListCtrl::ContentWidth() const {
-    return header->length();
-}
-
-void CLogListCtrl::PlaceHeader() {
-    const int height = header->sizeHint().height();
-    setViewportMargins(0, height, 0, 0);
-    const QRect area = viewport()->geometry();
-    header->setGeometry(area.left(), area.top() - height, area.width(), height);
-    header->setOffset(horizontalScrollBar()->value());
-}
-
-void CLogListCtrl::resizeEvent(QResizeEvent* event) {
-    QAbstractScrollArea::resizeEvent(event);
-    PlaceHeader();
-    LayOut();
-}
-
-// Right of the rows the list is blank whatever the vertical position, so a vertical scroll
-// moves and paints the rows' columns only.
-void CLogListCtrl::scrollContentsBy(int dx, int dy) {
-    header->setOffset(horizontalScrollBar()->value());
-    if (dx != 0) {
-        viewport()->scroll(dx, dy);
-    } else {
-        viewport()->scroll(0, dy, QRect(0, 0, RowsWidth(), viewport()->height()));
-    }
-}
-
-// The width the rows take in the viewport.
-int CLogListCtrl::RowsWidth() const {
-    return std::clamp(ContentWidth() - horizontalScrollBar()->value(), 0, viewport()->width());
-}
-
-// Each row's fill and tag first, then the grid in one call, then the texts under one clip to
-// the text column: a text is drawn at its baseline, so it is shaped but never laid out, and
-// what would run past the column is cut off by the clip.
-void CLogListCtrl::paintEvent(QPaintEvent* event) {
-    QPainter painter(viewport());
-    const QRect area = event->rect();
-    const int offset = verticalScrollBar()->value();
-    const int first = (offset + area.top()) / rowHeight;
-    const int last = std::min(model.rowCount() - 1, (offset + area.bottom()) / rowHeight);
-    const int left = -horizontalScrollBar()->value();
-    const int widths[2] = {header->sectionSize(0), header->sectionSize(1)};
-    const int rowsRight = left + widths[0] + widths[1];
-    const int rowsTop = first * rowHeight - offset;
-    const int rowsBottom = (last + 1) * rowHeight - offset;
-    // Below and right of the rows: the list's empty background.
-    painter.fillRect(QRect(area.left(), rowsBottom, area.width(), area.bottom() - rowsBottom + 1),
-                     palette().base());
-    painter.fillRect(QRect(rowsRight, area.top(), area.right() - rowsRight + 1, area.height()),
-                     palette().base());
-    if (last < first) {
-        return;
-    }
-    painter.translate(left, 0);
-    for (int row = first; row <= last; ++row) {
-        PaintCells(painter, row, row * rowHeight - offset, widths);
-    }
-    PaintGrid(painter, rowsTop, rowsBottom, widths);
-    painter.setClipRect(QRect(widths[0] + kTextMargin, rowsTop,
-                              std::max(0, widths[1] - 2 * kTextMargin), rowsBottom - rowsTop));
-    const int baseline = (rowHeight - fontMetrics().height()) / 2 + fontMetrics().ascent();
-    for (int row = first; row <= last; ++row) {
-        const std::string_view text = model.Text(row);
-        painter.setPen(TextColour(row));
-        painter.drawText(QPointF(widths[0] + kTextMargin, row * rowHeight - offset + baseline),
-                         QString::fromUtf8(text.data(), qsizetype(text.size())));
-    }
-}
-
-QColor CLogListCtrl::TextColour(int row) const {
-    return row == selectedRow ? palette().highlightedText().color() : LogModel::Foreground();
-}
-
-// The row's fill and its tag, centred in the tag column.
-void CLogListCtrl::PaintCells(QPainter& painter, int row, int top, const int widths[2]) const {
-    const int direction = model.Direction(row);
-    painter.fillRect(
-        QRect(0, top, widths[0] + widths[1], rowHeight),
-        row == selectedRow ? palette().highlight().color() : LogModel::Background(direction));
-    const QStaticText& tag = tags[direction == LOG_SEND ? 0 : 1];
-    const QSizeF size = tag.size();
-    painter.setPen(TextColour(row));
-    painter.drawStaticText(
-        QPointF((widths[0] - size.width()) / 2, top + (rowHeight - size.height()) / 2), tag);
-}
-
-// Right of each cell and below each row.
-void CLogListCtrl::PaintGrid(QPainter& painter, int top, int bottom, const int widths[2]) const {
-    const int right = widths[0] + widths[1] - 1;
-    std::vector<QLine> grid = {QLine(widths[0] - 1, top, widths[0] - 1, bottom - 1),
-                               QLine(right, top, right, bottom - 1)};
-    for (int y = top + rowHeight - 1; y < bottom; y += rowHeight) {
-        grid.emplace_back(0, y, right, y);
-    }
-    painter.setPen(kGridColour);
-    painter.drawLines(grid.data(), int(grid.size()));
-}
-
-void CLogListCtrl::mousePressEvent(QMouseEvent* event) {
-    const int y = static_cast<int>(event->position().y()) + verticalScrollBar()->value();
-    const int row = y / rowHeight;
-    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
-        SelectRow(row < model.rowCount() ? row : -1);
-    }
-    QAbstractScrollArea::mousePressEvent(event);
-}
-
+// Ctrl+C copies the selected row as the context menu's Copy does, tag and text, rather than
+// the one cell that a table view copies.
 void CLogListCtrl::keyPressEvent(QKeyEvent* event) {
-    const int rows = model.rowCount();
-    int row = selectedRow;
-    switch (event->key()) {
-        case Qt::Key_Up:
-            row = std::max(0, row - 1);
-            break;
-        case Qt::Key_Down:
-            row = std::min(rows - 1, row + 1);
-            break;
-        case Qt::Key_Home:
-            row = 0;
-            break;
-        case Qt::Key_End:
-            row = rows - 1;
-            break;
-        default:
-            QAbstractScrollArea::keyPressEvent(event);
-            return;
-    }
-    if (rows == 0) {
+    if (event->matches(QKeySequence::Copy)) {
+        menu->CopySelected();
+        event->accept();
         return;
     }
-    SelectRow(row);
-    const int top = row * rowHeight;
-    QScrollBar* vertical = verticalScrollBar();
-    if (top < vertical->value()) {
-        vertical->setValue(top);
-    } else if (top + rowHeight > vertical->value() + viewport()->height()) {
-        vertical->setValue(top + rowHeight - viewport()->height());
+    QTableView::keyPressEvent(event);
+}
+
+// Home and End go to the first and the last row, as in a list: the cells of a row are selected
+// together, so moving along a row would move nothing.
+QModelIndex CLogListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if (action == MoveHome || action == MoveEnd) {
+        modifiers |= Qt::ControlModifier;
     }
+    return QTableView::moveCursor(action, modifiers);
+}
+
+// A change of font, also one that follows the screen's resolution, changes the rows' height.
+void CLogListCtrl::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        FitRowsToFont();
+    }
+    QTableView::changeEvent(event);
+}
+
+// The view tells its accessible table of cleared or dropped rows only while a client is active;
+// cells handed out before would otherwise keep reading rows that are gone, also to a client
+// that comes later.
+void CLogListCtrl::ForgetAccessibleCells() {
+    if (QAccessible::isActive()) {
+        return;
+    }
+    QAccessibleTableModelChangeEvent change(this, QAccessibleTableModelChangeEvent::ModelReset);
+    if (QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this)) {
+        table->tableInterface()->modelChange(&change);
+    }
+}
+
+void CLogListCtrl::FitRowsToFont() {
+    const int height = fontMetrics().height() + kRowPadding;
+    verticalHeader()->setMinimumSectionSize(height);
+    verticalHeader()->setDefaultSectionSize(height);
 }

@@ -1,77 +1,60 @@
 #pragma once
 
-#include <QAbstractScrollArea>
-#include <QElapsedTimer>
-#include <QStaticText>
-#include <QTimer>
+#include <QTableView>
 
+#include "resources/string_table.h"
 #include "ui/log_model.h"
 
-class QHeaderView;
-class QStandardItemModel;
+class LogContextMenu;
 
 // The message log list: one row per line sent or received, tagged "[SEND]" or "[RECV]" and
 // coloured by direction, under two column headers, with grid lines and full-row single
-// selection. All rows have one height, so the list keeps nothing per row beyond the model's
-// text and paints only the rows in view: adding rows and painting cost the same however long
-// the log is.
+// selection. A table view over the log model, so accessibility clients read it as a table of
+// cells, and the keys move the selection as in any table (Ctrl+C copies the selected row).
+// Rows have one height, fitted to the font.
 //
 // Rows added in one pass of the event loop (a drain of received lines, a burst of sent ones)
-// are laid out together once control returns to the loop: one scroll and one repaint for all
-// of them. While rows stream in, layouts are at least kFrameMs apart, so the list and its
-// scroll bar repaint a few times a second however fast the rows come; the first row after a
-// quiet spell shows at once. User-interface thread only.
-class CLogListCtrl : public QAbstractScrollArea {
+// reach the view together when control returns to the loop: one insertion, one scroll and one
+// repaint for all of them. User-interface thread only.
+class CLogListCtrl : public QTableView {
     Q_OBJECT
 
 public:
-    static constexpr int kFrameMs = 200;
-
-    explicit CLogListCtrl(QWidget* parent = nullptr);
+    // Texts are decoded by the device-text rule of `language`.
+    explicit CLogListCtrl(QWidget* parent = nullptr, UiLanguage language = DetectUiLanguage());
 
     // The two columns: a 60-pixel centred tag column headed by four blanks, and a 310-pixel
     // text column headed by `logHeader`.
     void SetColumns(const QString& logHeader);
 
     // Appends a row for `text` (NUL-terminated). Returns 0 and adds nothing when the text is
-    // absent or empty, else 1. With `autoScroll` the list scrolls to the newest row when it
-    // lays out; without it the view stays where it is.
+    // absent or empty, else 1. With `autoScroll` the list scrolls so that the newest row is
+    // fully in view once the rows reach it; without it the view stays where it is.
     int AddLogLine(int direction, const char* text, bool autoScroll);
     void ClearLog();
 
-    const LogModel& Model() const { return model; }
+    // Every row added so far: rows not yet handed to the view are handed over first.
+    const LogModel& Model() const;
     // The selected row, or -1.
-    int SelectedRow() const { return selectedRow; }
+    int SelectedRow() const;
+    // Selects `row` (-1: none); a row that does not exist is ignored.
     void SelectRow(int row);
-    int RowHeight() const { return rowHeight; }
-    // Lays out rows added since the last layout now rather than in the next pass.
-    void LayOut();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
-    LogModel model;
-    QStandardItemModel* headerModel;
-    QHeaderView* header;
-    int rowHeight = 0;
-    int selectedRow = -1;
-    int laidOutRows = 0;
-    bool layoutPending = false;
-    bool followNewest = false;
-    QTimer frameTimer;  // single-shot: the next layout while rows stream
-    QElapsedTimer sinceLayout;
-    QStaticText tags[2];  // "[SEND]" and "[RECV]", shaped once
+    class ScrollBar;
 
-    void ScheduleLayout();
-    void PlaceHeader();
-    int ContentWidth() const;
-    int RowsWidth() const;
-    QColor TextColour(int row) const;
-    void PaintCells(QPainter& painter, int row, int top, const int widths[2]) const;
-    void PaintGrid(QPainter& painter, int top, int bottom, const int widths[2]) const;
+    mutable LogModel model;
+    LogContextMenu* menu;
+    ScrollBar* scrollBar;
+    bool commitQueued = false;
+    bool scrollQueued = false;
+
+    void CommitRows();
+    void ForgetAccessibleCells();
+    void FitRowsToFont();
 };

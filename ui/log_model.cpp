@@ -2,8 +2,10 @@
 
 #include <QBrush>
 #include <QColor>
+#include <algorithm>
 
 #include "protocol/protocol_constants.h"
+#include "ui/device_text.h"
 
 namespace {
 
@@ -14,10 +16,11 @@ constexpr int kColumns = 2;
 
 }  // namespace
 
-LogModel::LogModel(QObject* parent) : QAbstractTableModel(parent) {}
+LogModel::LogModel(UiLanguage language, QObject* parent)
+    : QAbstractTableModel(parent), language(language) {}
 
 int LogModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(ends.size());
+    return parent.isValid() ? 0 : committed + Shift();
 }
 
 int LogModel::columnCount(const QModelIndex& parent) const {
@@ -28,24 +31,24 @@ QVariant LogModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const bool sent = Direction(index.row()) == LOG_SEND;
+    if (IsNote(index.row())) {
+        return role == Qt::DisplayRole ? QVariant(index.column() == 0 ? QString() : Text(0))
+                                       : QVariant();
+    }
+    const int direction = Direction(index.row());
     switch (role) {
         case Qt::DisplayRole:
             if (index.column() == 0) {
-                return sent ? QStringLiteral("[SEND]") : QStringLiteral("[RECV]");
-            } else {
-                const std::string_view text = Text(index.row());
-                return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+                return direction == LOG_SEND ? QStringLiteral("[SEND]") : QStringLiteral("[RECV]");
             }
+            return Text(index.row());
         case Qt::ForegroundRole:
             return QBrush(Foreground());
         case Qt::BackgroundRole:
-            return QBrush(Background(Direction(index.row())));
+            return QBrush(Background(direction));
         case Qt::TextAlignmentRole:
             return index.column() == 0 ? QVariant(Qt::AlignCenter)
                                        : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
-        case Qt::UserRole:
-            return Direction(index.row());
         default:
             return {};
     }
@@ -66,28 +69,63 @@ QVariant LogModel::headerData(int section, Qt::Orientation orientation, int role
 }
 
 Qt::ItemFlags LogModel::flags(const QModelIndex& index) const {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+                           : Qt::NoItemFlags;
 }
 
-void LogModel::Append(int direction, std::string_view text) {
-    const int row = rowCount();
-    beginInsertRows(QModelIndex(), row, row);
+void LogModel::Append(int direction, std::string_view bytes) {
     arena.push_back(static_cast<char>(direction == LOG_SEND ? LOG_SEND : LOG_RECV));
-    arena.insert(arena.end(), text.begin(), text.end());
-    ends.push_back(arena.size());
+    arena.insert(arena.end(), bytes.begin(), bytes.end());
+    ends.push_back(origin + arena.size());
+}
+
+bool LogModel::Commit() {
+    const int rows = static_cast<int>(ends.size());
+    if (rows == committed) {
+        return false;
+    }
+    beginInsertRows(QModelIndex(), committed + Shift(), rows + Shift() - 1);
+    committed = rows;
     endInsertRows();
+    if (committed > rowLimit) {
+        DropOldest();
+    }
+    return true;
+}
+
+// A tenth of the bound at a time, so that moving what stays is paid once per many rows. The
+// first row dropped becomes the note when there is none yet.
+void LogModel::DropOldest() {
+    const int count = committed - rowLimit + rowLimit / 10;
+    const int removed = count + 1 - Shift();
+    beginRemoveRows(QModelIndex(), 1, count);
+    const std::uint64_t end = ends[static_cast<std::size_t>(removed) - 1];
+    arena.erase(arena.begin(), arena.begin() + static_cast<std::ptrdiff_t>(end - origin));
+    origin = end;
+    ends.erase(ends.begin(), ends.begin() + removed);
+    committed -= removed;
+    dropped += removed;
+    endRemoveRows();
+    emit dataChanged(index(0, 0), index(0, 1));
 }
 
 void LogModel::Clear() {
     beginResetModel();
-    std::vector<char>().swap(arena);
-    std::vector<std::size_t>().swap(ends);
+    std::deque<char>().swap(arena);
+    std::deque<std::uint64_t>().swap(ends);
+    origin = 0;
+    committed = 0;
+    dropped = 0;
     endResetModel();
 }
 
 void LogModel::SetLogHeader(const QString& header) {
     logHeader = header;
     emit headerDataChanged(Qt::Horizontal, 1, 1);
+}
+
+void LogModel::SetRowLimit(int rows) {
+    rowLimit = std::max(10, rows);
 }
 
 QColor LogModel::Foreground() {
@@ -98,12 +136,34 @@ QColor LogModel::Background(int direction) {
     return direction == LOG_SEND ? kSentBackground : kReceivedBackground;
 }
 
-int LogModel::Direction(int row) const {
-    const std::size_t begin = row == 0 ? 0 : ends[static_cast<std::size_t>(row) - 1];
-    return arena[begin];
+bool LogModel::IsNote(int row) const {
+    return row == 0 && dropped > 0;
 }
 
-std::string_view LogModel::Text(int row) const {
-    const std::size_t begin = (row == 0 ? 0 : ends[static_cast<std::size_t>(row) - 1]) + 1;
-    return std::string_view(arena.data() + begin, ends[static_cast<std::size_t>(row)] - begin);
+// Where the kept row `row` (counted without the note) starts in the arena.
+std::size_t LogModel::Begin(int row) const {
+    return static_cast<std::size_t>((row == 0 ? origin : ends[static_cast<std::size_t>(row) - 1]) -
+                                    origin);
+}
+
+int LogModel::Direction(int row) const {
+    return IsNote(row) ? LOG_RECV : arena[Begin(row - Shift())];
+}
+
+std::string LogModel::Bytes(int row) const {
+    if (IsNote(row)) {
+        return {};
+    }
+    const int kept = row - Shift();
+    const std::size_t end = static_cast<std::size_t>(ends[static_cast<std::size_t>(kept)] - origin);
+    return std::string(arena.begin() + static_cast<std::ptrdiff_t>(Begin(kept) + 1),
+                       arena.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
+QString LogModel::Text(int row) const {
+    if (IsNote(row)) {
+        return QString::fromStdString(LoadString(IDS_LOG_ROWS_DROPPED, language))
+            .replace(QStringLiteral("%s"), QString::number(dropped));
+    }
+    return DecodeDeviceText(Bytes(row), language);
 }

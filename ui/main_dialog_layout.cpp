@@ -93,7 +93,7 @@ void CVDMR30QuillboxDlg::CreateControls() {
     sendButton = Place(MakeButton(this), 1008, du.Rect(258, 350, 64, 15));
     echoButton = Place(MakeButton(this), 1017, du.Rect(106, 376, 64, 14));
     exitButton = Place(MakeButton(this), 1011, du.Rect(363, 376, 64, 14));
-    logList = Place(new CLogListCtrl(this), 1006, du.Rect(266, 11, 252, 306));
+    logList = Place(new CLogListCtrl(this, language), 1006, du.Rect(266, 11, 252, 306));
     timeoutEdit = Place(MakeEdit(this, right), 1036, du.Rect(14, 166, 117, 14));
     CreateLabels();
 }
