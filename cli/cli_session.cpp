@@ -98,9 +98,7 @@ void CliSession::Loop(int wakeFd, int signalFd) {
             Finish(EXIT_REFUSED, std::strerror(errno));
         }
         if (polled[1].revents != 0) {
-            const Outcome interrupted = session->EndOperation(OutcomeKind::Interrupted);
-            Finish(EXIT_REFUSED,
-                   Tr("interrupted", "중단되었습니다") + "; " + DeviceState(interrupted));
+            OnOutcome(session->EndOperation(OutcomeKind::Interrupted));
         }
         uint64_t count = 0;
         if (polled[0].revents != 0) {
