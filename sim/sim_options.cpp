@@ -53,6 +53,7 @@ enum OptionCode : int {
     kDemo,
     kDelay,
     kWrongAnswer,
+    kForgetWrite,
     kSilent,
     kSplit,
     kCrlf,
@@ -70,6 +71,7 @@ constexpr option kOptions[] = {
     {"demo", no_argument, nullptr, kDemo},
     {"delay", required_argument, nullptr, kDelay},
     {"wrong-answer", required_argument, nullptr, kWrongAnswer},
+    {"forget-write", required_argument, nullptr, kForgetWrite},
     {"silent", no_argument, nullptr, kSilent},
     {"split", no_argument, nullptr, kSplit},
     {"crlf", no_argument, nullptr, kCrlf},
@@ -106,6 +108,8 @@ bool ApplyValue(int code, const std::string& value, SimOptions* options, std::st
             return ParseNumber(value, 0, 60000, &options->answerDelayMs);
         case kWrongAnswer:
             return ParseNumber(value, 0, INT_MAX, &options->faults.wrongAnswerAt);
+        case kForgetWrite:
+            return ParseNumber(value, 0, INT_MAX, &options->faults.forgetWriteAt);
         case kLinksDir:
             options->linksDir = value;
             return !value.empty();
@@ -186,6 +190,7 @@ std::string SimUsage() {
            "Faults:\n"
            "  --silent          answer nothing\n"
            "  --wrong-answer K  refuse the K-th command line (counted from 0)\n"
+           "  --forget-write K  confirm the K-th \"!WS\" line (from 0) but do not store it\n"
            "  --split           send each answer line in two pieces\n"
            "  --crlf            end answer lines with CR LF\n"
            "  --lower-case      list the stored lines with lower-case codes\n"
