@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 
 #include "cli/cli_output.h"
 #include "cli/cli_texts.h"
@@ -59,7 +60,11 @@ int CliSession::Run() {
     ScriptSession scriptSession(*this, link, link.Queue());
     scriptSession.SetAnswerTimeout(options.timeoutMs);
     session = &scriptSession;
-    Start(link.Channel().DevicePath());
+    // The device itself, not the link that named it: a links-folder entry cannot surprise.
+    std::error_code unresolved;
+    const std::string path = link.Channel().DevicePath();
+    const std::string device = std::filesystem::canonical(path, unresolved).string();
+    Start(unresolved ? path : device);
     Loop(wakeFd.fd, signalFd.fd);
     scriptSession.EndOperation();
     return status;
