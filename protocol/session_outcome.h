@@ -13,7 +13,7 @@ enum class OutcomeKind {
     Refused,       // the device answered a step with something else than its confirmation
     NoAnswer,      // no confirmation or refusal within the answer time-out
     PortLost,      // the port failed for good (unplugged)
-    BackupFailed,  // the listing could not be kept, so nothing was erased; `detail` says why
+    BackupFailed,  // the listing could not be kept, so nothing was erased; `backup` says why
     WriteCut,      // a line did not go out whole; `bytesSent` of `lineBytes`
     Interrupted,   // ended by the front end (a signal, a close)
     LinesNotKept,  // received lines were dropped while nobody took them; `notKept` of them
