@@ -171,6 +171,7 @@ void MainDialogTest::deviceIdRule() {
     QVERIFY(!window.exchangeData(CVDMR30QuillboxDlg::Exchange::FromControls));
     QCOMPARE(f.boxes.Texts(), QStringList{"8자 이내로 입력하십시오."});
     QCOMPARE(QApplication::focusWidget(), id);
+    QCOMPARE(id->selectedText(), id->text());  // ready to be typed over
 }
 
 void MainDialogTest::addressTyping_data() {

@@ -32,6 +32,7 @@ private slots:
     void viewThenWriteKeepsTheDeviceBytes_data();
     void viewThenWriteKeepsTheDeviceBytes();
     void listedValuesReplaceTypedText();
+    void noBackupNoErase();
     void openScriptThenWrite();
     void saveScriptThenOpenIt();
 };
@@ -120,6 +121,24 @@ void ScriptEndToEndTest::listedValuesReplaceTypedText() {
     for (const char* line : {"!PP 1470", "!TC 5", "!SC AB"}) {
         QVERIFY2(std::find(kept.begin(), kept.end(), line) != kept.end(), line);
     }
+}
+
+// Where no backup can be kept, Delete Script erases nothing and says why.
+void ScriptEndToEndTest::noBackupNoErase() {
+    MainWindowFixture f;
+    const std::vector<std::string> stored = {"!PA 10.1.0.7", "!PP 1470"};
+    PtyHost* device = f.AddDevice(6, stored);
+    QVERIFY(device);
+    QVERIFY(WriteFile(f.FilePath(QStringLiteral("data")), "a file where the folder belongs"));
+    f.Create();
+    QVERIFY(f.Show());
+    QVERIFY(f.Open());
+    f.Click(1015);
+    QTRY_COMPARE_WITH_TIMEOUT(f.boxes.Count(), 1, kTimeoutMs);
+    QVERIFY(f.boxes.Last().text.startsWith("The script could not be backed up"));
+    QVERIFY(f.NoStepPending());
+    QCOMPARE(CommandsReceived(*device), std::vector<std::string>{"!VS"});
+    QCOMPARE(StoredLines(*device), stored);
 }
 
 // Blank lines and comments aside, the file's lines are what the device stores after Write.
