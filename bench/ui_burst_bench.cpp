@@ -3,9 +3,13 @@
 // the receive worker, the queue drained by the user-interface thread, the handling of each line
 // and AddLogLine (auto scroll on) take them into the log. Measures the time from the first
 // byte sent to the last row logged and the heap the log holds per row, and checks that every
-// line was logged once, whole and in order. Offscreen unless QT_QPA_PLATFORM says otherwise.
+// line was logged once, whole and in order, then the resident memory of the whole process once
+// the window has shown the burst (terminal_bench measures gtkterm's after the same burst).
+// Offscreen unless QT_QPA_PLATFORM says otherwise.
 //
 //   ui_burst_bench [lines, default 200000]
+#include <unistd.h>
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -17,6 +21,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/paced_stream.h"
 #include "bench/ui_bench_window.h"
 #include "protocol/protocol_constants.h"
 #include "ui/log_list_ctrl.h"
@@ -25,13 +30,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kTimeLimitMs = 60000;
-
-std::string BurstLine(int index) {
-    char line[32];
-    std::snprintf(line, sizeof line, "!PA 10.%d.%d.%d", index >> 16 & 255, index >> 8 & 255,
-                  index & 255);
-    return line;
-}
+constexpr int kSettleMs = 500;
 
 // Rows that differ from the lines sent, in text, direction or count.
 size_t WrongRows(const LogModel& log, const std::vector<std::string>& expected) {
@@ -84,18 +83,22 @@ int Run(int lineCount) {
     const double heapPerRow =
         static_cast<double>(HeapInUse() - heapBefore) / static_cast<double>(lineCount);
     const size_t wrong = WrongRows(logList.Model(), expected);
+    QTimer::singleShot(kSettleMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    const double residentMib = static_cast<double>(ResidentBytes(getpid())) / 1048576.0;
 
     std::printf(
         "%d lines (%zu bytes) logged in %.3f s: %.0f lines/s; %zu rows wrong or missing, "
-        "%lld messages; log heap %.1f bytes/row\n",
+        "%lld messages; log heap %.1f bytes/row; resident %.1f MiB\n",
         lineCount, burst.size(), seconds, lineCount / seconds, wrong,
-        static_cast<long long>(bench.Messages().size()), heapPerRow);
+        static_cast<long long>(bench.Messages().size()), heapPerRow, residentMib);
     if (!complete || wrong != 0 || !bench.Messages().isEmpty()) {
         std::fprintf(stderr, "the burst was not logged completely and in order\n");
         return 1;
     }
     PrintResult("burst_200k_lines", seconds * 200000.0 / lineCount, "s");
     PrintResult("log_heap_per_row", heapPerRow, "bytes");
+    PrintResult("burst_200k_rss", residentMib, "MiB");
     return 0;
 }
 

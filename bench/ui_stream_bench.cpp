@@ -10,12 +10,11 @@
 //      with 1,000,000 rows already in it; every line must be logged.
 //   3. caret: silent again for half the period, with the focus in the Command edit as when the
 //      operator types there; its caret blinks at the desktop's cursor flash time.
-//   4. the serial terminal picocom, when installed, on a simulated device of its own, fed the
-//      same two streams: the figure to compare with.
+// With XVFB_PID set (bench/run), the X server's CPU in each paced phase is reported beside.
+// terminal_bench feeds the same streams to serial terminals, for comparison.
 //
 //   ui_stream_bench [seconds per phase, default 10]
 #include <poll.h>
-#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -31,21 +30,14 @@
 #include <thread>
 
 #include "bench/bench_support.h"
+#include "bench/paced_stream.h"
 #include "bench/ui_bench_window.h"
 #include "protocol/protocol_constants.h"
 #include "ui/log_list_ctrl.h"
 
 namespace {
 
-constexpr double kBytesPerSecond = 115200.0 / 10.0;  // 8N1: ten bits a byte
 constexpr int kPreloadRows = 200000;
-
-// A stream: its name and the lines it repeats (each sent with CR).
-struct Stream {
-    const char* name;
-    std::vector<std::string> lines;
-};
-const Stream kStreams[] = {{"640", {"!PA 192.168.0.100"}}, {"1218", {"!PP 1470", "!PP 14700"}}};
 constexpr int kSettleMs = 1000;
 constexpr int kReplyTimeoutMs = 30000;
 
@@ -129,50 +121,8 @@ int RunChild(int argc, char** argv, const DeviceTree& tree, const std::string& l
     return 0;
 }
 
-void SleepUntil(const timespec& when) {
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &when, nullptr) != 0) {
-    }
-}
-
-timespec After(const timespec& start, double seconds) {
-    const long long ns = static_cast<long long>(seconds * 1e9);
-    timespec when = start;
-    when.tv_sec += static_cast<time_t>(ns / 1000000000LL);
-    when.tv_nsec += static_cast<long>(ns % 1000000000LL);
-    if (when.tv_nsec >= 1000000000L) {
-        when.tv_sec += 1;
-        when.tv_nsec -= 1000000000L;
-    }
-    return when;
-}
-
-// Sends the stream's lines one by one, each when its last byte would have arrived at 115200
-// baud, for `seconds`; returns the number of lines sent.
-int SendPaced(PtyHost& device, const Stream& stream, int seconds) {
-    timespec start{};
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    double sentBytes = 0;
-    int lines = 0;
-    while (sentBytes / kBytesPerSecond < seconds) {
-        const std::string line = stream.lines[size_t(lines) % stream.lines.size()] + "\r";
-        sentBytes += static_cast<double>(line.size());
-        SleepUntil(After(start, sentBytes / kBytesPerSecond));
-        device.Inject(line);
-        ++lines;
-    }
-    return lines;
-}
-
-void Report(const std::string& phase, const ProcessCounters& used, int seconds) {
-    const double corePercent = static_cast<double>(used.cpuNs) / (seconds * 1e9) * 100.0;
-    std::printf(
-        "%-6s %2d s: CPU %.3f ms (%.3f%% of a core), context switches %lld voluntary + %lld "
-        "involuntary (%.1f wake-ups/s), read/write calls %lld/%lld\n",
-        phase.c_str(), seconds, static_cast<double>(used.cpuNs) / 1e6, corePercent,
-        used.voluntarySwitches, used.involuntarySwitches,
-        static_cast<double>(used.voluntarySwitches) / seconds, used.readCalls, used.writeCalls);
-    const std::string& name = phase;
-    PrintResult(name + "_cpu", corePercent, "%core");
+void Report(const std::string& name, const ProcessCounters& used, int seconds) {
+    ReportCpu(name, used, seconds);
     if (name.rfind("paced", 0) != 0) {
         PrintResult(name + "_wakeups", static_cast<double>(used.voluntarySwitches) / seconds, "/s");
     }
@@ -183,57 +133,20 @@ void Report(const std::string& phase, const ProcessCounters& used, int seconds) 
 }
 
 // One paced stream into the device while `pid` runs; returns the lines sent.
-int MeasurePaced(pid_t pid, PtyHost& device, const Stream& stream, const std::string& suffix,
+int MeasurePaced(pid_t pid, PtyHost& device, const PacedStream& stream, const std::string& suffix,
                  int seconds) {
+    const pid_t server = XServerPid();
     const ProcessCounters before = SampleProcess(pid);
+    const ProcessCounters serverBefore = server > 0 ? SampleProcess(server) : ProcessCounters{};
     const int lines = SendPaced(device, stream, seconds);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the last line's handling
     std::printf("%d lines in %d s (%.0f a second)\n", lines, seconds, double(lines) / seconds);
-    Report(std::string("paced_") + stream.name + suffix, SampleProcess(pid) - before, seconds);
+    const std::string name = std::string("paced_") + stream.name + suffix;
+    Report(name, SampleProcess(pid) - before, seconds);
+    if (server > 0) {
+        ReportCpu("xserver_" + name, SampleProcess(server) - serverBefore, seconds);
+    }
     return lines;
-}
-
-// picocom on a simulated device of its own, its terminal a pseudo-terminal that this process
-// drains; skipped when picocom is not installed.
-void MeasureTerminal(int seconds) {
-    PtyHost device{DeviceModel()};
-    std::string error;
-    if (!device.Start(&error)) {
-        std::fprintf(stderr, "terminal's device: %s\n", error.c_str());
-        return;
-    }
-    const std::string slave = device.SlavePath();
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-    if (pid == 0) {
-        execlp("picocom", "picocom", "-q", "-b", "115200", "--noreset", "--nolock", slave.c_str(),
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    if (pid < 0) {
-        return;
-    }
-    std::thread drain([terminal] {
-        char buffer[4096];
-        while (read(terminal, buffer, sizeof buffer) > 0) {
-        }
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == 0) {
-        for (const Stream& stream : kStreams) {
-            const ProcessCounters before = SampleProcess(pid);
-            SendPaced(device, stream, seconds);
-            Report(std::string("picocom_paced_") + stream.name, SampleProcess(pid) - before,
-                   seconds);
-        }
-        kill(pid, SIGTERM);
-    } else {
-        std::fprintf(stderr, "picocom is not installed or did not start\n");
-    }
-    waitpid(pid, &status, 0);
-    close(terminal);
-    drain.join();
 }
 
 // The device and the measurements, while the child runs the program.
@@ -264,7 +177,7 @@ int RunParent(pid_t child, const DeviceTree& tree, const Pipes& pipes, int secon
                         ReadLine(pipes.toParent[0], kReplyTimeoutMs).c_str());
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
-        for (const Stream& stream : kStreams) {
+        for (const PacedStream& stream : kPacedStreams) {
             lines += MeasurePaced(child, device.Host(), stream, std::string("_") + log, seconds);
         }
     }
@@ -324,6 +237,5 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     waitpid(child, &status, 0);
-    MeasureTerminal(seconds);
     return result;
 }

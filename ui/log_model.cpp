@@ -54,9 +54,11 @@ QVariant LogModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+// Rows are headed by their number: the view hides that header, yet an accessibility client
+// reads it before each row's cells.
 QVariant LogModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal) {
-        return {};
+    if (orientation == Qt::Vertical) {
+        return role == Qt::DisplayRole ? QVariant(QString::number(section + 1)) : QVariant();
     }
     if (role == Qt::DisplayRole) {
         return section == 0 ? QStringLiteral("    ") : logHeader;

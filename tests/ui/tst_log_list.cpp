@@ -105,6 +105,7 @@ void LogListTest::accessibleTable() {
     log.AddLogLine(LOG_SEND, "!VS", true);
     log.AddLogLine(LOG_RECV, "!PA 10.1.0.1", true);
     QTRY_COMPARE(table->rowCount(), 2);
+    QCOMPARE(table->rowDescription(1), QStringLiteral("2"));
     QCOMPARE(AccessibleRows(log), (QStringList{"[SEND]|!VS", "[RECV]|!PA 10.1.0.1"}));
     log.ClearLog();
     QCOMPARE(table->rowCount(), 0);
