@@ -195,6 +195,11 @@ void MainDialogTest::addressTyping_data() {
         << "10.1.0.1\b\b\b" << QStringList{"10", "1", "", ""} << 0x0A010000u << 2;
     QTest::newRow("arrows at the edges")
         << "10.1.0.1<<>7" << QStringList{"10", "1", "0", "7"} << 0x0A010007u << 3;
+    // The field's own edges: nothing lies beyond them.
+    QTest::newRow("dot and right arrow after the last part")
+        << "1.2.3.4.>5" << QStringList{"1", "2", "3", "45"} << 0x0102032Du << 3;
+    QTest::newRow("left arrow and backspace before the first part")
+        << "1<<\b2" << QStringList{"21", "", "", ""} << 0x15000000u << 0;
     QTest::newRow("tab leaves the field")
         << "1\t" << QStringList{"1", "", "", ""} << 0x01000000u << 4;
     QTest::newRow("backtab enters at the first part")
