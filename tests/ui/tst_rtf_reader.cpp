@@ -81,9 +81,15 @@ private slots:
             byByte.Feed(&c, 1);
         }
         byByte.Finish();
-        byByte.Feed(rtf.constData(), int(rtf.size()));
         QCOMPARE(Describe(whole), described);
         QCOMPARE(Describe(bytes), described);
+        QTextDocument half;
+        RtfReader cut(half);
+        cut.Feed(rtf.constData(), int(rtf.size() / 2));
+        cut.Finish();
+        const QString finished = Describe(half);
+        cut.Feed(rtf.constData() + rtf.size() / 2, int(rtf.size() - rtf.size() / 2));
+        QCOMPARE(Describe(half), finished);
     }
 
     // "title|phrase|phrase", streamed one whole fragment at a time as the dialog does (never one
