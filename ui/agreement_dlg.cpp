@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -14,6 +15,22 @@
 #include <QTextEdit>
 
 namespace {
+
+// The disclaimer is read, never edited. A read-only QTextEdit still tells the platform's input
+// method that it takes input and inserts the text the input method commits (a Korean input
+// method composes every key), so this view declines both.
+class DisclaimerView : public QTextEdit {
+public:
+    using QTextEdit::inputMethodQuery;
+    using QTextEdit::QTextEdit;
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override {
+        return query == Qt::ImEnabled ? QVariant(false) : QTextEdit::inputMethodQuery(query);
+    }
+
+protected:
+    void inputMethodEvent(QInputMethodEvent* event) override { event->ignore(); }
+};
 
 template <typename Widget>
 Widget* Place(Widget* widget, const char* name, const QRect& geometry) {
@@ -58,7 +75,7 @@ void CAgreementDlg::CreateControls() {
     languageCombo = Place(new QComboBox(this), "languageCombo", units.Rect(44, 7, 65, 97));
     languageCombo->resize(languageCombo->width(), languageCombo->sizeHint().height());
     languageCombo->setMaxVisibleItems(8);
-    disclaimerEdit = Place(new QTextEdit(this), "disclaimerView", units.Rect(7, 21, 326, 176));
+    disclaimerEdit = Place(new DisclaimerView(this), "disclaimerView", units.Rect(7, 21, 326, 176));
     disclaimerEdit->setReadOnly(true);
     disclaimerEdit->setTextInteractionFlags(Qt::TextSelectableByMouse |
                                             Qt::TextSelectableByKeyboard);

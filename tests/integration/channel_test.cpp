@@ -37,9 +37,7 @@ TEST_F(Channel, OpensRawAndExclusiveReadsWritesAndDropsUnsentBytesOnClose) {
     line.c_cflag |= CRTSCTS | CSTOPB;
     cfsetspeed(&line, B9600);
     ASSERT_EQ(tcsetattr(pty.slave, TCSANOW, &line), 0);
-    pty.Send("stale\r");
     ASSERT_EQ(Open(), 1);
-    (void)pty.Receive(64, 50);  // the terminal's echo of it, before the open
     ASSERT_EQ(tcgetattr(pty.slave, &line), 0);
     EXPECT_EQ(cfgetospeed(&line), speed_t(B115200));
     EXPECT_EQ(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL | CREAD),
@@ -76,6 +74,82 @@ TEST_F(Channel, OpensRawAndExclusiveReadsWritesAndDropsUnsentBytesOnClose) {
     ASSERT_EQ(sink.Count(), 2u);
     EXPECT_EQ(sink.messages[0].text, "The port is not opened!");
     EXPECT_EQ(sink.messages[1].text, "COM7 is alreasy opened!");
+}
+
+// Whatever the device sent before the open (an answer to an earlier session, bytes a cooked
+// terminal already turned into a line) belongs to no exchange of this one: an open port
+// starts with nothing to read, then reads the device's next line alone.
+TEST_F(Channel, BytesSentBeforeTheOpenAreNeverRead) {
+    const struct {
+        const char* before;
+        bool openedAndClosedFirst;  // else the line is left cooked by another program
+    } cases[] = {{"stale\r", false}, {"!VS 1.0\r", true}};
+    termios cooked{};
+    ASSERT_EQ(tcgetattr(pty.slave, &cooked), 0);
+    for (const auto& c : cases) {
+        if (c.openedAndClosedFirst) {
+            ASSERT_EQ(Open(), 1);
+            ASSERT_EQ(port.ClosePort(), 1);
+        } else {
+            ASSERT_EQ(tcsetattr(pty.slave, TCSANOW, &cooked), 0);
+        }
+        pty.Send(c.before);
+        ASSERT_GT(pty.Unread(), 0) << c.before;
+        ASSERT_EQ(Open(), 1);
+        EXPECT_EQ(pty.Unread(), 0) << c.before;
+        EXPECT_EQ(Read(), "") << c.before;
+        pty.Send("!7\r");
+        EXPECT_EQ(Read(), "!7\r") << c.before;
+        ASSERT_EQ(port.ClosePort(), 1);
+    }
+    EXPECT_EQ(sink.Count(), 0u);
+}
+
+// A port that is closed, or whose owner has begun to close it (the flag cleared first), is
+// never read: not its descriptor, nor whatever took that descriptor's number since. The
+// worker's read is refused without a word; another caller is told once.
+TEST_F(Channel, NoReadOnceTheOwnerClosesOrHasClosed) {
+    const struct {
+        bool closed;
+        int flag;  // portOpen as the owner leaves it; 1 after a close is an owner's slip
+        bool workerWaits;
+    } cases[] = {{false, 0, false}, {true, 0, false}, {true, 1, false}, {false, 0, true}};
+    for (const auto& c : cases) {
+        const size_t shown = sink.Count();
+        const int portDescriptor = [] {
+            const int probe = open("/dev/null", O_RDONLY | O_CLOEXEC);
+            close(probe);
+            return probe;  // the lowest free number: the open takes it
+        }();
+        ASSERT_EQ(Open(), 1);
+        int reused[2] = {-1, -1};
+        if (c.closed) {
+            ASSERT_EQ(port.ClosePort(), 1);
+            ASSERT_EQ(pipe2(reused, O_CLOEXEC | O_NONBLOCK), 0);
+            ASSERT_EQ(reused[0], portDescriptor);
+            ASSERT_EQ(write(reused[1], "!PA\r", 4), 4);
+        }
+        pty.Send("!PA\r");
+        port.portOpen.store(c.flag);
+        if (c.workerWaits) {
+            port.Wake();
+            port.WaitForInput();  // from here on the channel knows a worker reads
+        }
+        char buffer[16] = {};
+        EXPECT_EQ(port.ReadPort(buffer, sizeof buffer), 0);
+        EXPECT_EQ(std::string(buffer), "");
+        EXPECT_EQ(pty.Unread(), 4) << "the port was read";
+        int pending = 4;
+        EXPECT_TRUE(!c.closed || ioctl(reused[0], FIONREAD, &pending) == 0);
+        EXPECT_EQ(pending, 4) << "a descriptor that took the port's number was read";
+        EXPECT_FALSE(port.LineLost());
+        ASSERT_EQ(sink.Count(), shown + (c.workerWaits ? 0 : 1));
+        EXPECT_TRUE(c.workerWaits || sink.messages.back().text == "The port is not opened!");
+        port.portOpen.store(0);
+        ASSERT_EQ(port.ClosePort(), 1);
+        close(reused[0]);
+        close(reused[1]);
+    }
 }
 
 // Each refusal shows one message with the reason, holds nothing and leaves the port usable.

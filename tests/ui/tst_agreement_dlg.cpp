@@ -4,13 +4,19 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <functional>
 
 namespace {
 
@@ -79,6 +85,64 @@ private slots:
         f.Tick();
         QTest::keyClick(f.check, Qt::Key_Return);
         QCOMPARE(f.dialog.result(), int(QDialog::Accepted));
+    }
+
+    // The operator reads the disclaimer but cannot change it: no key, paste, cut or input
+    // method composition reaches the document.
+    void disclaimerCannotBeEdited_data() {
+        QTest::addColumn<std::function<void(QTextEdit*)>>("edit");
+        QTest::newRow("typing") << std::function([](QTextEdit* v) { QTest::keyClicks(v, "xyz"); });
+        QTest::newRow("backspace at the end") << std::function([](QTextEdit* v) {
+            QTest::keyClick(v, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(v, Qt::Key_Backspace);
+        });
+        QTest::newRow("cut all") << std::function([](QTextEdit* v) {
+            QTest::keyClick(v, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(v, Qt::Key_X, Qt::ControlModifier);
+        });
+        QTest::newRow("paste") << std::function([](QTextEdit* v) {
+            QApplication::clipboard()->setText("pasted");
+            QTest::keyClick(v, Qt::Key_V, Qt::ControlModifier);
+        });
+        // What a platform input method does with the focused widget: it asks whether the widget
+        // takes its input, then commits the composed text.
+        QTest::newRow("input method") << std::function([](QTextEdit* v) {
+            QInputMethodQueryEvent query(Qt::ImEnabled);
+            QApplication::sendEvent(v, &query);
+            QVERIFY(!query.value(Qt::ImEnabled).toBool());
+            QInputMethodEvent commit;
+            commit.setCommitString("동의");
+            QApplication::sendEvent(v, &commit);
+        });
+    }
+    void disclaimerCannotBeEdited() {
+        QFETCH(std::function<void(QTextEdit*)>, edit);
+        Fixture f(0x12);
+        const QString before = f.view->toPlainText();
+        QSignalSpy changes(f.view->document(), &QTextDocument::contentsChanged);
+        f.view->setFocus();
+        edit(f.view);
+        QCOMPARE(f.view->toPlainText(), before);
+        QCOMPARE(changes.count(), 0);
+        QVERIFY(f.view->isReadOnly());
+    }
+
+    // Tab reaches the text, and the keyboard moves the caret through it and selects it, as a
+    // screen reader's user reads it.
+    void disclaimerIsReadByKeyboard() {
+        Fixture f(0x12);
+        f.dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
+        const auto controls = f.dialog.findChildren<QWidget*>().size();
+        for (int tabs = 0; tabs < controls && QApplication::focusWidget() != f.view; ++tabs) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(QApplication::focusWidget(), f.view);
+        QTest::keyClick(f.view, Qt::Key_End, Qt::ControlModifier);
+        QVERIFY(f.view->textCursor().atEnd());
+        QTest::keyClick(f.view, Qt::Key_Home, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(f.view->textCursor().hasSelection());
+        QCOMPARE(f.view->textCursor().selectionStart(), 0);
     }
 
     // Cancel and Escape ask first: a warning in the interface language with Yes (the default)

@@ -2,6 +2,7 @@
 // the boxes of a window without ports in both languages, the ID length rule with Hangul and
 // the typing rules of the address fields.
 #include <QCheckBox>
+#include <QLabel>
 #include <QTextDocumentFragment>
 #include <QtTest>
 #include <fstream>
@@ -21,6 +22,22 @@ void TypeIntoFocus(const QString& keys) {
         index >= 0 ? QTest::keyClick(QApplication::focusWidget(), named[index])
                    : QTest::keyClick(QApplication::focusWidget(), key.toLatin1());
     }
+}
+
+// The address field as the operator reads it, its numbers and dots from left to right.
+QString ShownAddress(const IpAddressEdit* edit) {
+    std::map<int, QString> byPosition;
+    for (const QLabel* dot : edit->findChildren<QLabel*>()) {
+        byPosition[dot->x()] = dot->text();
+    }
+    for (int i = 0; i < 4; ++i) {
+        byPosition[edit->Part(i)->x()] = edit->Part(i)->text();
+    }
+    QString shown;
+    for (const auto& [x, text] : byPosition) {
+        shown += text;
+    }
+    return shown;
 }
 
 }  // namespace
@@ -183,6 +200,11 @@ void MainDialogTest::addressTyping_data() {
     // ignored, so a whole address can be typed as it is written.
     QTest::newRow("full") << "192.168.0.10" << QStringList{"192", "168", "0", "10"} << 0xC0A8000Au
                           << 3;
+    QTest::newRow("digits only") << "19216801" << QStringList{"192", "168", "01", ""} << 0xC0A80100u
+                                 << 2;
+    // Each number moved to by a third digit or a dot is selected: typing replaces it.
+    QTest::newRow("typing over a filled field")
+        << "1.2.3.4<<<<<<\b1235.6" << QStringList{"123", "5", "6", "4"} << 0x7B050604u << 2;
     QTest::newRow("blanks, dot in an empty part")
         << "10 1..2 3" << QStringList{"10", "1", "2", "3"} << 0x0A010203u << 3;
     QTest::newRow("letters refused")
@@ -194,8 +216,15 @@ void MainDialogTest::addressTyping_data() {
     // Emptying a part and pressing Backspace again goes on at the end of the part before it.
     QTest::newRow("backspace across parts")
         << "10.1.0.1\b\b\b" << QStringList{"10", "1", "", ""} << 0x0A010000u << 2;
+    QTest::newRow("backspace into a part left mid-number goes on at its end")
+        << "1.23<.\b4" << QStringList{"1", "234", "", ""} << 0x01EA0000u << 2;
     QTest::newRow("arrows at the edges")
         << "10.1.0.1<<>7" << QStringList{"10", "1", "0", "7"} << 0x0A010007u << 3;
+    // The field's own edges: nothing lies beyond them.
+    QTest::newRow("dot and right arrow after the last part")
+        << "1.2.3.4.>5" << QStringList{"1", "2", "3", "45"} << 0x0102032Du << 3;
+    QTest::newRow("left arrow and backspace before the first part")
+        << "1<<\b2" << QStringList{"21", "", "", ""} << 0x15000000u << 0;
     QTest::newRow("tab leaves the field")
         << "1\t" << QStringList{"1", "", "", ""} << 0x01000000u << 4;
     QTest::newRow("backtab enters at the first part")
@@ -214,11 +243,7 @@ void MainDialogTest::addressTyping() {
     edit->ClearAddress();
     edit->setFocus();
     TypeIntoFocus(keys);
-    QStringList shown;
-    for (int i = 0; i < 4; ++i) {
-        shown << edit->Part(i)->text();
-    }
-    QCOMPARE(shown, parts);
+    QCOMPARE(ShownAddress(edit), parts.join('.'));
     QCOMPARE(edit->GetAddress(), address);
     QCOMPARE(QApplication::focusWidget(), focus < 4 ? edit->Part(focus) : f.Control(1004));
 }

@@ -50,6 +50,13 @@ private slots:
         QTest::newRow("Hangul in the \\dbch font of a Western run")
             << Document("\\f0 caf\\'e9 {\\loch\\af0\\dbch\\af1 \\'c7\\'d1}\\hich\\af0 \\'e9")
             << "{1 0 0 0}café 한é[--- 10]";
+        QTest::newRow("Korean and Greek fonts in a Western document")
+            << QByteArray(
+                   "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f1\\fcharset129 G;}"
+                   "{\\f3\\fcharset161 E;}}\\f1 \\'c7\\'d1\\f3 \\'e1}")
+            << "{1 0 0 0}한á[--- 12]";
+        QTest::newRow("\\' without two hex digits")
+            << Document("a\\'zb\\'4y") << "{1 0 0 0}azby[--- 10]";
         QTest::newRow("\\u with its \\uc fallback skipped")
             << Document("\\uc2 it\\u8217\\'a1\\'afs\\uc1 {\\u-3913?}?")
             << "{1 0 0 0}it’s\uf0b7?[--- 10]";
@@ -70,7 +77,7 @@ private slots:
             << "{1 53 -27 27}•\t[--- 12]item[--- 10]{1 0 0 0}•\told[--- 10]";
     }
 
-    // Whole or cut at every byte, the same document.
+    // Whole or cut at every byte, the same document; what comes after Finish is not read.
     void snippets() {
         QFETCH(QByteArray, rtf);
         QFETCH(QString, described);
@@ -83,6 +90,13 @@ private slots:
         byByte.Finish();
         QCOMPARE(Describe(whole), described);
         QCOMPARE(Describe(bytes), described);
+        QTextDocument half;
+        RtfReader cut(half);
+        cut.Feed(rtf.constData(), int(rtf.size() / 2));
+        cut.Finish();
+        const QString finished = Describe(half);
+        cut.Feed(rtf.constData() + rtf.size() / 2, int(rtf.size() - rtf.size() / 2));
+        QCOMPARE(Describe(half), finished);
     }
 
     // "title|phrase|phrase", streamed one whole fragment at a time as the dialog does (never one
