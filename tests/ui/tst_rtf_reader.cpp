@@ -61,8 +61,10 @@ private slots:
             << Document("\\uc2 it\\u8217\\'a1\\'afs\\uc1 {\\u-3913?}?")
             << "{1 0 0 0}it’s\uf0b7?[--- 10]";
         QTest::newRow("destinations skipped, symbols kept")
-            << Document("a{\\*\\x y{z}}\\line{\\info t}b\\emdash{\\headerr h}\\~c\\{\\}\\\\")
-            << "{1 0 0 0}a\u2028b—\u00a0c{}\\[--- 10]";
+            << Document(
+                   "a{\\*\\x y{z}}\\line{\\info t}b\\emdash{\\headerr h}\\~c\\_d\\-e\\{\\}\\\\"
+                   "\\\r\nf")
+            << "{1 0 0 0}a\u2028b—\u00a0c\u2011d\u00ade{}\\[--- 10]{1 0 0 0}f[--- 10]";
         QTest::newRow("character formats")
             << Document("{\\b\\i\\ul\\cf1\\fs32 T{\\b0\\ulnone\\cf0 N}}\\b B\\plain P")
             << "{1 0 0 0}T[biu #1f497d 16]N[-i- 16]B[b-- 10]P[--- 12]";
