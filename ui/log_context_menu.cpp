@@ -117,7 +117,7 @@ QList<int> LogContextMenu::AllRows() const {
 }
 
 QString LogContextMenu::Caption(int id) const {
-    return QString::fromStdString(::LoadString(id, DetectUiLanguage()));
+    return QString::fromStdString(::LoadString(id, view.Model().Language()));
 }
 
 void LogContextMenu::ShowSaveFailure(const QString& path, const QString& reason) {

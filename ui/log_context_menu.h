@@ -16,7 +16,7 @@ class QWidget;
 // The message log's context menu: "Copy" puts the selected rows on the clipboard, "Copy All"
 // every row, and "Save As..." writes every row to a file the operator chooses. A row reads as
 // its tag, a tab and its text ("[SEND]\t!VS"); rows are separated by newlines, and in a file
-// each row ends with one. Captions follow the language of the window that holds the log.
+// each row ends with one. Captions follow the log's language, the window's.
 //
 // It makes itself a child of the view, which then opens it on a right-click. User-interface
 // thread only; the menu, the file dialog and the failure message block while they are open.

@@ -30,6 +30,7 @@ public:
     static constexpr int kRowLimit = 10000000;
 
     explicit LogModel(UiLanguage language, QObject* parent = nullptr);
+    UiLanguage Language() const { return language; }
 
     // The committed rows.
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
