@@ -70,7 +70,10 @@ INSTANTIATE_TEST_SUITE_P(
         // The ID counts characters: three Hangul in UTF-8, four in code page 949.
         FileCase{"HangulIdUtf8", "!SC \xEA\xB0\x80\xEB\x82\x98\xEB\x8B\xA4\n", {}},
         FileCase{"HangulIdCp949", "!SC \xBC\xAD\xBF\xEF\xBC\xAD\xBF\xEF\n", {}},
-        FileCase{"NineCharacterId", "!SC \xEA\xB0\x80" "ABCDEFGH\n", {1}},
+        FileCase{"NineCharacterId",
+                 "!SC \xEA\xB0\x80"
+                 "ABCDEFGH\n",
+                 {1}},
         FileCase{"ControlByte", "!TC 5\x01\n!SC A\x7f\n", {1, 2}}),
     [](const auto& info) { return std::string(info.param.name); });
 
