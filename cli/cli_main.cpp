@@ -20,7 +20,7 @@ constexpr int kMaxPorts = 30;
 
 // Standard output that did not take what was written: status 1, with the system's reason.
 int OutputFailed() {
-    PrintError(Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)}));
+    PrintError(StdoutFailure());
     return EXIT_REFUSED;
 }
 

@@ -122,8 +122,7 @@ void CliSession::AddLogLine(int direction, const char* text) {
     // With send, the device's answers are the command's data.
     if (direction == LOG_RECV && options.command == CliCommand::Send) {
         if (!WriteStdout(Printable(text) + "\n")) {
-            Finish(EXIT_REFUSED,
-                   Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)}));
+            Finish(EXIT_REFUSED, StdoutFailure());
         }
         return;
     }
@@ -251,7 +250,7 @@ bool CliSession::PrintListing() {
         out += Printable(line) + "\n";
     }
     if (!WriteStdout(out)) {
-        Finish(EXIT_REFUSED, Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)}));
+        Finish(EXIT_REFUSED, StdoutFailure());
         return false;
     }
     return clean;
@@ -267,7 +266,7 @@ bool CliSession::PrintDifferences(const DeviceScript& listed) {
     if (readingBack) {
         std::fputs(out.c_str(), stderr);
     } else if (!WriteStdout(out)) {
-        Finish(EXIT_REFUSED, Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)}));
+        Finish(EXIT_REFUSED, StdoutFailure());
     }
     return differences.empty();
 }

@@ -1,6 +1,8 @@
 #include "cli/cli_texts.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 std::string Tr(const char* english, const char* korean, std::initializer_list<std::string> values) {
     std::string text = DetectUiLanguage() == UiLanguage::Korean ? korean : english;
@@ -18,4 +20,8 @@ std::string Tr(const char* english, const char* korean, std::initializer_list<st
 
 void PrintError(const std::string& text) {
     std::fprintf(stderr, "quillbox-cli: %s\n", text.c_str());
+}
+
+std::string StdoutFailure() {
+    return Tr("standard output: %s", "표준 출력: %s", {std::strerror(errno)});
 }

@@ -10,5 +10,8 @@
 std::string Tr(const char* english, const char* korean,
                std::initializer_list<std::string> values = {});
 
+// Why standard output failed, from errno, in the interface language.
+std::string StdoutFailure();
+
 // `text` as one line on standard error after "quillbox-cli: ". Any thread.
 void PrintError(const std::string& text);
