@@ -6,8 +6,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScrollBar>
-#include <QStaticText>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
@@ -22,18 +22,22 @@ constexpr int kTextColumnWidth = 310;
 constexpr int kRowPadding = 4;
 constexpr int kTextMargin = 3;
 
+}  // namespace
+
 // Paints a cell: its fill, then its text at a baseline under a clip to the cell, so that a text
-// is shaped but never laid out or elided, and the two tags are shaped once. Streaming rows
-// repaint the view a few times a second; this keeps each paint to a fraction of a millisecond.
-class LogCellDelegate : public QStyledItemDelegate {
+// is never laid out or elided. Streaming rows repaint the view a few times a second; this keeps
+// each paint to a fraction of a millisecond.
+class CLogListCtrl::CellDelegate : public QStyledItemDelegate {
 public:
-    explicit LogCellDelegate(QObject* parent) : QStyledItemDelegate(parent) {
-        for (QStaticText& tag : tags) {
-            tag.setTextFormat(Qt::PlainText);
-            tag.setPerformanceHint(QStaticText::AggressiveCaching);
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // The tag cells drawn so far are drawn again at their next paint (new font, colours).
+    void ForgetTagCells() {
+        for (auto& direction : tagCells) {
+            for (QPixmap& cell : direction) {
+                cell = QPixmap();
+            }
         }
-        tags[0].setText(QStringLiteral("[RECV]"));
-        tags[1].setText(QStringLiteral("[SEND]"));
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -43,6 +47,28 @@ public:
         const bool note = model.IsNote(index.row());
         const bool selected = option.state.testFlag(QStyle::State_Selected);
         const QRect cell = option.rect;
+        if (index.column() == 0 && !note) {
+            painter->drawPixmap(cell.topLeft(), TagCell(option, direction, selected, *painter));
+            return;
+        }
+        FillCell(painter, option, cell, direction, note, selected);
+        if (note && index.column() == 0) {
+            return;
+        }
+        painter->save();
+        painter->setClipRect(cell.adjusted(kTextMargin, 0, -kTextMargin, 0));
+        const QFontMetrics metrics = option.fontMetrics;
+        const int baseline = cell.top() + (cell.height() - metrics.height()) / 2 + metrics.ascent();
+        painter->drawText(QPoint(cell.left() + kTextMargin, baseline), model.Text(index.row()));
+        painter->restore();
+    }
+
+private:
+    // Indexed by direction (sent or not), then by selection.
+    mutable QPixmap tagCells[2][2];
+
+    static void FillCell(QPainter* painter, const QStyleOptionViewItem& option, const QRect& cell,
+                         int direction, bool note, bool selected) {
         const QPalette& palette = option.palette;
         painter->fillRect(cell, selected ? palette.highlight().color()
                                 : note   ? palette.base().color()
@@ -50,31 +76,31 @@ public:
         painter->setPen(selected ? palette.highlightedText().color()
                         : note   ? palette.text().color()
                                  : LogModel::Foreground());
-        if (note && index.column() == 0) {
-            return;
-        }
-        painter->save();
-        painter->setClipRect(cell.adjusted(kTextMargin, 0, -kTextMargin, 0));
-        if (index.column() == 0) {
-            const QStaticText& tag = tags[direction == LOG_SEND ? 1 : 0];
-            const QSizeF size = tag.size();
-            painter->drawStaticText(QPointF(cell.left() + (cell.width() - size.width()) / 2,
-                                            cell.top() + (cell.height() - size.height()) / 2),
-                                    tag);
-        } else {
-            const QFontMetrics metrics = option.fontMetrics;
-            const int baseline =
-                cell.top() + (cell.height() - metrics.height()) / 2 + metrics.ascent();
-            painter->drawText(QPoint(cell.left() + kTextMargin, baseline), model.Text(index.row()));
-        }
-        painter->restore();
     }
 
-private:
-    QStaticText tags[2];  // "[RECV]", "[SEND]"
+    // A tag cell differs from another only by direction and selection: each is drawn once
+    // into a pixmap of the cell's size and copied from then on, for a fraction of what shaping
+    // and blending its text again would cost.
+    const QPixmap& TagCell(const QStyleOptionViewItem& option, int direction, bool selected,
+                           const QPainter& target) const {
+        QPixmap& pixmap = tagCells[direction == LOG_SEND ? 1 : 0][selected ? 1 : 0];
+        const qreal ratio = target.device()->devicePixelRatio();
+        const QSize size = option.rect.size();
+        if (pixmap.deviceIndependentSize().toSize() == size && pixmap.devicePixelRatio() == ratio) {
+            return pixmap;
+        }
+        pixmap = QPixmap(size * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        QPainter painter(&pixmap);
+        painter.setFont(option.font);
+        const QRect cell(QPoint(0, 0), size);
+        FillCell(&painter, option, cell, direction, false, selected);
+        painter.drawText(
+            cell, Qt::AlignCenter,
+            direction == LOG_SEND ? QStringLiteral("[SEND]") : QStringLiteral("[RECV]"));
+        return pixmap;
+    }
 };
-
-}  // namespace
 
 // The list's vertical scroll bar. Every block of rows sets its range and, with auto scroll, its
 // value, yet among thousands of rows the slider rarely moves by a pixel; repainting the whole
@@ -132,7 +158,7 @@ private:
 };
 
 CLogListCtrl::CLogListCtrl(QWidget* parent, UiLanguage language)
-    : QTableView(parent), model(language, this) {
+    : QTableView(parent), model(language, this), cells(new CellDelegate(this)) {
     scrollBar = new ScrollBar(this);
     setVerticalScrollBar(scrollBar);
     // The view follows its scroll bar through these; a replaced bar needs them again.
@@ -140,7 +166,12 @@ CLogListCtrl::CLogListCtrl(QWidget* parent, UiLanguage language)
     connect(scrollBar, &QScrollBar::valueChanged, this,
             &CLogListCtrl::verticalScrollbarValueChanged);
     setModel(&model);
-    setItemDelegate(new LogCellDelegate(this));
+    // Log rows are mostly Latin, which is then drawn unshaped: shaping cost most of a row's
+    // paint. Other scripts are shaped all the same.
+    QFont unshaped;
+    unshaped.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(unshaped);
+    setItemDelegate(cells);
     setFocusPolicy(Qt::ClickFocus);
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);
@@ -240,10 +271,19 @@ QModelIndex CLogListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers 
     return QTableView::moveCursor(action, modifiers);
 }
 
-// A change of font, also one that follows the screen's resolution, changes the rows' height.
+// A change of font, also one that follows the screen's resolution, changes the rows' height;
+// the tag cells are drawn again for it, and for new colours.
 void CLogListCtrl::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange) {
-        FitRowsToFont();
+    switch (event->type()) {
+        case QEvent::FontChange:
+            FitRowsToFont();
+            [[fallthrough]];
+        case QEvent::PaletteChange:
+        case QEvent::StyleChange:
+            cells->ForgetTagCells();
+            break;
+        default:
+            break;
     }
     QTableView::changeEvent(event);
 }

@@ -47,8 +47,10 @@ protected:
 
 private:
     class ScrollBar;
+    class CellDelegate;
 
     mutable LogModel model;
+    CellDelegate* cells;  // before any event that the constructor's settings send
     LogContextMenu* menu;
     ScrollBar* scrollBar;
     bool commitQueued = false;

@@ -89,8 +89,19 @@ void LogListTest::rows() {
         QVERIFY(index.data(Qt::ForegroundRole).value<QBrush>().color().lightness() >
                 back.lightness());
     }
-    log.setFont(QFont(log.font().family(), QFontInfo(log.font()).pointSize() * 3));
-    QTRY_VERIFY(log.rowHeight(0) >= log.fontMetrics().height());
+    log.SelectRow(0);
+    QTRY_VERIFY(OnScreen(log) != OnScreen(fresh));
+    QPalette red = log.palette();
+    red.setColor(QPalette::Highlight, Qt::red);
+    const QFont large(log.font().family(), QFontInfo(log.font()).pointSize() * 3);
+    for (const bool enlarge : {false, true}) {
+        for (CLogListCtrl* each : {&log, &fresh}) {
+            enlarge ? each->setFont(large) : each->setPalette(red);
+            each->SelectRow(0);
+        }
+        QTRY_COMPARE(OnScreen(log), OnScreen(fresh));
+    }
+    QVERIFY(log.rowHeight(0) >= log.fontMetrics().height());
 }
 
 void LogListTest::keys_data() {
