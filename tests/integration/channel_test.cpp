@@ -189,14 +189,14 @@ TEST_F(Channel, RefusedOpensHoldNothing) {
 }
 
 TEST_F(Channel, UnpluggedDeviceIsLostOnceWithOneMessage) {
-    WorkerHarness worker(port);
-    ASSERT_EQ(Open(), 1);
+    WorkerHarness worker(map, sink);
+    ASSERT_TRUE(worker.link.Open(kPort));
     pty.Unplug();
     ASSERT_TRUE(worker.WaitUntil([](const auto& taken) { return taken.lost >= 1; }));
     // What the window does on a lost port: a write still fails once, then the port closes.
-    EXPECT_EQ(port.WritePort("!VS\r", 4), 0);
-    worker.CloseLikeOwner();
-    ASSERT_TRUE(worker.Stop());
+    EXPECT_EQ(worker.link.WritePort("!VS\r", 4), 0);
+    worker.link.Close();
+    worker.link.Stop();
     EXPECT_EQ(worker.Seen().lost, 1);
     ASSERT_EQ(sink.Count(), 2u);
     EXPECT_EQ(sink.messages[0].text, "Fail to read file:" + std::to_string(EIO));
@@ -218,14 +218,14 @@ TEST_F(Channel, OpenCloseCyclesUnderFloodLoseAndLeakNothing) {
     });
     bool cycled = true;
     {
-        WorkerHarness worker(port);
+        WorkerHarness worker(map, sink);
         for (int cycle = 0; cycle < 200 && cycled; ++cycle) {
             const size_t seen = worker.Seen().lines.size();
-            cycled = Open() == 1 &&
+            cycled = worker.link.Open(kPort) &&
                      worker.WaitUntil([&](const auto& taken) { return taken.lines.size() > seen; });
-            worker.CloseLikeOwner();
+            worker.link.Close();
         }
-        cycled = worker.Stop() && cycled;
+        worker.link.Stop();
         for (const std::string& line : worker.Seen().lines) {
             EXPECT_EQ(line.find_first_not_of(flood.substr(0, 16)), std::string::npos) << line;
         }
