@@ -1,7 +1,6 @@
 #include "sim/com_link.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -9,15 +8,15 @@
 #include <string>
 
 #include "sim/pty_host.h"
+#include "tests/unit/link/temp_tree.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 TEST(ComLink, MadeInPrivateFoldersReplacingOnlyLinksAndRemovedWithTheHost) {
-    char pattern[] = "/tmp/quillbox-sim-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string root = pattern;
+    const TempTree tree;
+    const std::string root = tree.Path("sim");
     const std::string ports = root + "/run/quillbox/ports";
     std::string linkPath;
     std::string error;
@@ -40,7 +39,6 @@ TEST(ComLink, MadeInPrivateFoldersReplacingOnlyLinksAndRemovedWithTheHost) {
     EXPECT_FALSE(MakeComLink(3, ports, "/dev/pts/1", &linkPath, &error));
     EXPECT_NE(error.find(root + "/run "), std::string::npos) << error;
     EXPECT_FALSE(fs::exists(ports + "/COM3"));
-    fs::remove_all(root);
 }
 
 }  // namespace
