@@ -194,10 +194,11 @@ const Row kRows[] = {
     {"WriteScriptWithoutPort", kThree, {}, {{0, WriteNoPort}}, {},
      {"Unwritable Write 0/0/0 NoHostPort"}, Idle, nullptr, {}},
     // The answer time-out counts from each line sent: lines that neither confirm nor refuse do
-    // not extend it, and the pause before a step is not the device's.
+    // not extend it (a "!700" after it confirms nothing), and the pause before a step is not the
+    // device's.
     {"ChatterDoesNotExtendTheTimeout", {}, DeviceFaults{true}, {{0, Timeout1s}, {0, View},
-     {500, nullptr, "!XX\r"}, {900, nullptr, "!XX\r"}, {1050, nullptr, "!XX\r"}}, {"100 !VS"},
-     {"NoAnswer View 3/0/0"}, Idle, nullptr, {}},
+     {500, nullptr, "!XX\r"}, {900, nullptr, "!XX\r"}, {1050, nullptr, "!XX\r"},
+     {1150, nullptr, "!700\r"}}, {"100 !VS"}, {"NoAnswer View 3/0/0"}, Idle, nullptr, {}},
     {"SlowAnswersWithinTheTimeout", {}, {}, {{0, Timeout1s}, {0, Delay900}, {0, Write}},
      From({"100 !VS"}, 1200, 1100, 0, kStart), {"Done Write 0/0/7 touched"}, Idle, nullptr, {}},
     {"PortLostMidWrite", {}, {}, {{0, Write}, {400, LosePort}, {1000, View}},
