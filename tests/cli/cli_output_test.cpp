@@ -1,18 +1,14 @@
 // Standard output of quillbox-cli: device bytes made harmless, every byte written or a
-// failure seen, and the real binary's status when its output cannot be written.
+// failure seen.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <thread>
 
 #include "cli/cli_output.h"
-#include "sim/pty_host.h"
-#include "tests/unit/link/temp_tree.h"
 
 namespace {
 
@@ -57,29 +53,6 @@ TEST(CliOutput, WriteStdoutDeliversEveryByteOrFailsWithEpipe) {
                 }).first);
     EXPECT_TRUE(received == bytes);
     EXPECT_EQ(WriteToPipe(bytes, close), std::make_pair(false, EPIPE));
-}
-
-// The real binary with standard output on /dev/full, a COM port of the simulator listed and
-// HOME in a temporary tree: status 1 and why; a disclaimer that could not be shown is not
-// accepted.
-TEST(CliOutput, AFullStandardOutputExitsOneAndSaysWhy) {
-    TempTree tree;
-    PtyHost device(DeviceModel({}, {}));
-    std::string error;
-    ASSERT_TRUE(device.Start(&error) && device.LinkAsCom(9, tree.Path(TempTree::kLinks), &error))
-        << error;
-    const std::string run =
-        "cd '" + tree.Path("") +
-        "' && echo y | env -i HOME=$PWD/home XDG_RUNTIME_DIR=$PWD/run LANG=C.UTF-8 '" QUILLBOX_CLI
-        "' ";
-    for (const char* command : {"ports", "--help", "agree"}) {
-        EXPECT_EQ(std::system((run + command + " >/dev/full 2>err; echo $? >>err").c_str()), 0);
-        std::ifstream err(tree.Path("err"));
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(err), {}),
-                  "quillbox-cli: standard output: No space left on device\n1\n")
-            << command;
-    }
-    EXPECT_FALSE(std::filesystem::exists(tree.Path("home/.config/TavrelSystems/quillbox.conf")));
 }
 
 }  // namespace

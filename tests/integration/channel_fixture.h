@@ -7,11 +7,15 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <condition_variable>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
-#include "link/serial_channel.h"
+#include "protocol/device_link.h"
 #include "tests/unit/link/temp_tree.h"
 
 // Records every message box the channel asks for, from any thread; `messages` may be read
@@ -89,10 +93,69 @@ protected:
     static constexpr int kPort = 7;
 
     [[nodiscard]] int Open(SerialSettings settings = {}) { return port.OpenPort(kPort, settings); }
+    int Exclusive() const {
+        int exclusive = -1;
+        return ioctl(pty.slave, TIOCGEXCL, &exclusive) == 0 ? exclusive : -1;
+    }
+    // One read of at most 128 bytes; nothing is written past what was read.
+    std::string Read() {
+        char buffer[129];
+        std::memset(buffer, 'x', sizeof buffer);
+        const int n = port.ReadPort(buffer, 128);
+        EXPECT_EQ(std::string(buffer + n, buffer + 128), std::string(128 - n, '\0'));
+        EXPECT_EQ(buffer[128], 'x') << "read past the capacity";
+        return std::string(buffer, static_cast<size_t>(n));
+    }
 
     TempTree tree;
     PtyPort pty{tree, kPort};
     ComPortMap map{tree.Roots()};
     RecordingSink sink;
     CSCom port{map, sink};
+};
+
+// The link both front ends use, its worker started. The queue's wake-up stands in for the
+// window: it takes what the worker queued, on the worker's thread, and records the lines.
+class WorkerHarness {
+public:
+    WorkerHarness(const ComPortMap& map, MessageSink& sink) : link(map, sink, [this] { Take(); }) {
+        link.Start();
+    }
+    // Joined here, before what the wake-up records goes (a worker that does not end hangs).
+    ~WorkerHarness() { link.Stop(); }
+
+    // What the window was handed so far: the lines, and how often the port was lost.
+    struct Taken {
+        std::vector<std::string> lines;
+        int lost = 0;
+    };
+    // True once `done` holds for what was taken; false after ten seconds.
+    bool WaitUntil(const std::function<bool(const Taken&)>& done) {
+        std::unique_lock<std::mutex> lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return done(taken); });
+    }
+    Taken Seen() const {
+        std::lock_guard<std::mutex> lock(mutex);
+        return taken;
+    }
+
+    DeviceLink link;
+
+private:
+    void Take() {
+        ReceivedBatch items;
+        link.Queue().TakeAll(items);
+        std::lock_guard<std::mutex> lock(mutex);
+        for (ReceivedBatch::Item item; items.Next(item);) {
+            if (item.kind == ReceivedItem::Kind::Line) {
+                taken.lines.emplace_back(item.line);
+            }
+            taken.lost += item.kind == ReceivedItem::Kind::PortLost ? 1 : 0;
+        }
+        changed.notify_all();
+    }
+
+    mutable std::mutex mutex;  // guards taken
+    std::condition_variable changed;
+    Taken taken;
 };

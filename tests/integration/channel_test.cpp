@@ -8,27 +8,10 @@
 #include <thread>
 
 #include "tests/integration/channel_fixture.h"
-#include "tests/integration/worker_harness.h"
 
 namespace {
 
-class Channel : public ChannelTest {
-protected:
-    int Exclusive() const {
-        int exclusive = -1;
-        return ioctl(pty.slave, TIOCGEXCL, &exclusive) == 0 ? exclusive : -1;
-    }
-    std::string Read() {
-        char buffer[129];
-        std::memset(buffer, 'x', sizeof buffer);
-        const int n = port.ReadPort(buffer, 128);
-        EXPECT_EQ(std::string(buffer + n, buffer + 128), std::string(128 - n, '\0'));
-        EXPECT_EQ(buffer[128], 'x') << "read past the capacity";
-        return std::string(buffer, static_cast<size_t>(n));
-    }
-};
-
-TEST_F(Channel, OpensRawAndExclusiveReadsWritesAndDropsUnsentBytesOnClose) {
+TEST_F(ChannelTest, OpensRawAndExclusiveReadsWritesAndDropsUnsentBytesOnClose) {
     EXPECT_EQ(port.ClosePort(), 1);  // nothing held: silently done
     EXPECT_EQ(port.WritePort("!VS\r", 4), 0);
     termios line{};  // a terminal left cooked, echoing, slow and with flow control
@@ -79,7 +62,7 @@ TEST_F(Channel, OpensRawAndExclusiveReadsWritesAndDropsUnsentBytesOnClose) {
 // Whatever the device sent before the open (an answer to an earlier session, bytes a cooked
 // terminal already turned into a line) belongs to no exchange of this one: an open port
 // starts with nothing to read, then reads the device's next line alone.
-TEST_F(Channel, BytesSentBeforeTheOpenAreNeverRead) {
+TEST_F(ChannelTest, BytesSentBeforeTheOpenAreNeverRead) {
     const struct {
         const char* before;
         bool openedAndClosedFirst;  // else the line is left cooked by another program
@@ -108,7 +91,7 @@ TEST_F(Channel, BytesSentBeforeTheOpenAreNeverRead) {
 // A port that is closed, or whose owner has begun to close it (the flag cleared first), is
 // never read: not its descriptor, nor whatever took that descriptor's number since. The
 // worker's read is refused without a word; another caller is told once.
-TEST_F(Channel, NoReadOnceTheOwnerClosesOrHasClosed) {
+TEST_F(ChannelTest, NoReadOnceTheOwnerClosesOrHasClosed) {
     const struct {
         bool closed;
         int flag;  // portOpen as the owner leaves it; 1 after a close is an owner's slip
@@ -153,7 +136,7 @@ TEST_F(Channel, NoReadOnceTheOwnerClosesOrHasClosed) {
 }
 
 // Each refusal shows one message with the reason, holds nothing and leaves the port usable.
-TEST_F(Channel, RefusedOpensHoldNothing) {
+TEST_F(ChannelTest, RefusedOpensHoldNothing) {
     tree.MakeLink(TempTree::kLinks + std::string("/COM9"), tree.Path("gone"));  // ttyUSB4 then
     tree.MakeLink(TempTree::kLinks + std::string("/COM12"), "/dev/null");
     const int holder = open(map.DevicePath(kPort).c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -188,15 +171,15 @@ TEST_F(Channel, RefusedOpensHoldNothing) {
     EXPECT_EQ(Open(), 1);
 }
 
-TEST_F(Channel, UnpluggedDeviceIsLostOnceWithOneMessage) {
-    WorkerHarness worker(port);
-    ASSERT_EQ(Open(), 1);
+TEST_F(ChannelTest, UnpluggedDeviceIsLostOnceWithOneMessage) {
+    WorkerHarness worker(map, sink);
+    ASSERT_TRUE(worker.link.Open(kPort));
     pty.Unplug();
     ASSERT_TRUE(worker.WaitUntil([](const auto& taken) { return taken.lost >= 1; }));
     // What the window does on a lost port: a write still fails once, then the port closes.
-    EXPECT_EQ(port.WritePort("!VS\r", 4), 0);
-    worker.CloseLikeOwner();
-    ASSERT_TRUE(worker.Stop());
+    EXPECT_EQ(worker.link.WritePort("!VS\r", 4), 0);
+    worker.link.Close();
+    worker.link.Stop();
     EXPECT_EQ(worker.Seen().lost, 1);
     ASSERT_EQ(sink.Count(), 2u);
     EXPECT_EQ(sink.messages[0].text, "Fail to read file:" + std::to_string(EIO));
@@ -205,7 +188,7 @@ TEST_F(Channel, UnpluggedDeviceIsLostOnceWithOneMessage) {
 
 // Opens and closes while the device floods the line: no close may hang while the worker
 // waits or reads, no descriptor leak, nothing but the device's bytes read.
-TEST_F(Channel, OpenCloseCyclesUnderFloodLoseAndLeakNothing) {
+TEST_F(ChannelTest, OpenCloseCyclesUnderFloodLoseAndLeakNothing) {
     const std::string flood = "!PA 192.168.0.10\r";
     const int descriptorsBefore = OpenDescriptorCount();
     std::atomic<bool> stop{false};
@@ -218,14 +201,14 @@ TEST_F(Channel, OpenCloseCyclesUnderFloodLoseAndLeakNothing) {
     });
     bool cycled = true;
     {
-        WorkerHarness worker(port);
+        WorkerHarness worker(map, sink);
         for (int cycle = 0; cycle < 200 && cycled; ++cycle) {
             const size_t seen = worker.Seen().lines.size();
-            cycled = Open() == 1 &&
+            cycled = worker.link.Open(kPort) &&
                      worker.WaitUntil([&](const auto& taken) { return taken.lines.size() > seen; });
-            worker.CloseLikeOwner();
+            worker.link.Close();
         }
-        cycled = worker.Stop() && cycled;
+        worker.link.Stop();
         for (const std::string& line : worker.Seen().lines) {
             EXPECT_EQ(line.find_first_not_of(flood.substr(0, 16)), std::string::npos) << line;
         }

@@ -31,6 +31,11 @@ public:
         std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
         std::ofstream(Path(relative), std::ios::binary) << content;
     }
+    // The whole file at `path` (absolute), empty when it cannot be read.
+    static std::string Read(const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
     // A symbolic link at `relative` to `target` (absolute, or relative to the link).
     void MakeLink(const std::string& relative, const std::string& target) const {
         std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());

@@ -19,11 +19,6 @@ namespace fs = std::filesystem;
 constexpr std::time_t kNow = 1796653501;  // 2026-12-07 14:25:01 UTC
 const std::string kStamp = "-20261207-142501";
 
-std::string Read(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 // XDG_DATA_HOME inside a temporary tree, the time zone UTC, the umask put back afterwards.
 class BackupTest : public ::testing::Test {
 protected:
@@ -66,7 +61,7 @@ TEST_F(BackupTest, EverySaveGetsItsOwnPrivateFileInsideAPrivateFolder) {
     for (size_t n = 0; n < std::size(saves); ++n) {
         const std::string name = Save(saves[n].first, n);
         EXPECT_EQ(name, saves[n].second);
-        EXPECT_EQ(Read(folder + name), "!SC ID" + std::to_string(n) + "\n# noise\n");
+        EXPECT_EQ(TempTree::Read(folder + name), "!SC ID" + std::to_string(n) + "\n# noise\n");
         EXPECT_EQ(Mode(folder + name), fs::perms(0600));
         EXPECT_EQ(Mode(folder), fs::perms(0700));
         EXPECT_EQ(Mode(tree.Path("data/quillbox")), fs::perms(0700));
@@ -76,8 +71,8 @@ TEST_F(BackupTest, EverySaveGetsItsOwnPrivateFileInsideAPrivateFolder) {
             fs::create_symlink(tree.Path("target"), folder + "COM7" + kStamp + "-2.txt");
         }
     }
-    EXPECT_EQ(Read(folder + saves[0].second), "!SC ID0\n# noise\n");
-    EXPECT_EQ(Read(tree.Path("target")), "not a backup");
+    EXPECT_EQ(TempTree::Read(folder + saves[0].second), "!SC ID0\n# noise\n");
+    EXPECT_EQ(TempTree::Read(tree.Path("target")), "not a backup");
 }
 
 // Oldest by the time in their names, then by the number of the second (not by name, not by the
@@ -132,7 +127,8 @@ TEST_F(BackupTest, NoBackupIsAFailureWithAReasonAndLeavesNoFile) {
         int status = 0;
         waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        EXPECT_NE(Read(tree.Path("why")).find(reason), std::string::npos) << Read(tree.Path("why"));
+        EXPECT_NE(TempTree::Read(tree.Path("why")).find(reason), std::string::npos)
+            << TempTree::Read(tree.Path("why"));
         EXPECT_FALSE(fs::exists(folder + "COM7" + kStamp + ".txt"));
     }
 }
