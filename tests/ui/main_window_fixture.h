@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -15,6 +16,9 @@
 #include "ui/log_list_ctrl.h"
 #include "ui/main_dialog.h"
 #include "ui_test_support.h"
+
+// How long a test waits for the device or the window before it fails.
+constexpr int kTimeoutMs = 30000;
 
 // The main window over simulated devices only, with every modal box answered by a recorder.
 // Add the devices first, then Create the window (discovery runs while it is built). Backups
@@ -35,6 +39,22 @@ public:
         window = std::make_unique<CVDMR30QuillboxDlg>(language, ports.Roots());
         window->runModal = boxes.Runner();
         return *window;
+    }
+
+    // One device on COM `comNumber`, the window shown and the device's port open; nullptr when
+    // any of that fails.
+    PtyHost* OpenOn(int comNumber, std::vector<std::string> storedLines = {},
+                    UiLanguage language = UiLanguage::English) {
+        PtyHost* device = AddDevice(comNumber, std::move(storedLines));
+        Create(language);
+        return device != nullptr && Show() && Open() ? device : nullptr;
+    }
+
+    // Writes `bytes` to the file `name` in the private folder; its path, or "" on failure.
+    QString WriteFile(const QString& name, const QByteArray& bytes) const {
+        QFile file(FilePath(name));
+        const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        return written ? file.fileName() : QString();
     }
 
     // Shows the window and waits until it is active, so that focus and keys are real.

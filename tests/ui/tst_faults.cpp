@@ -1,16 +1,12 @@
 // The receive path through the real window and channel against simulated devices: lines
 // handled once and in order, held while a box they opened is open (the port read all the
 // while), handled before a button acts; a lost port; a Close that ends a waiting operation.
-#include <QLineEdit>
-#include <QtTest>
 #include <future>
 #include <thread>
 
 #include "main_window_fixture.h"
 
 namespace {
-
-constexpr int kTimeoutMs = 30000;
 
 QStringList Received(const std::vector<std::string>& lines) {
     QStringList rows;
@@ -34,13 +30,6 @@ bool CommandsReach(PtyHost& device, size_t count) {
     return QTest::qWaitFor([&] { return CommandsReceived(device).size() >= count; }, kTimeoutMs);
 }
 
-// The window over one simulated device, shown, with the device's port open.
-PtyHost* OpenWindow(MainWindowFixture& f, int com, std::vector<std::string> stored = {}) {
-    PtyHost* device = f.AddDevice(com, std::move(stored));
-    f.Create();
-    return device != nullptr && f.Show() && f.Open() ? device : nullptr;
-}
-
 }  // namespace
 
 class FaultsTest : public QObject {
@@ -58,7 +47,7 @@ private slots:
 // the window handles it after the box, in order.
 void FaultsTest::linesInOrderAndHeldBehindBox() {
     MainWindowFixture f;
-    PtyHost* device = OpenWindow(f, 4);
+    PtyHost* device = f.OpenOn(4);
     QVERIFY(device);
     std::vector<std::string> early;
     for (int burst = 0; burst < 3; ++burst) {
@@ -102,7 +91,7 @@ void FaultsTest::linesInOrderAndHeldBehindBox() {
 // The line arrives while the window is busy; the button pressed next acts after it.
 void FaultsTest::receivedLineGoesBeforeButton() {
     MainWindowFixture f;
-    PtyHost* device = OpenWindow(f, 5);
+    PtyHost* device = f.OpenOn(5);
     QVERIFY(device);
     f.Control<QLineEdit>(1007)->setText(QStringLiteral("!E0"));
     f.Click(1002);
@@ -115,7 +104,7 @@ void FaultsTest::receivedLineGoesBeforeButton() {
 
 void FaultsTest::lostPortShowsItsLastLines() {
     MainWindowFixture f;
-    PtyHost* device = OpenWindow(f, 6, {"!PA 192.168.0.10", "!PP 5000"});
+    PtyHost* device = f.OpenOn(6, {"!PA 192.168.0.10", "!PP 5000"});
     QVERIFY(device);
     f.Click(1010);
     QVERIFY(CommandsReach(*device, 2));
@@ -141,7 +130,7 @@ void FaultsTest::lostPortShowsItsLastLines() {
 // echo's "!700" must not be taken for the erase's, which would erase on.
 void FaultsTest::closeEndsEraseLeftWaiting() {
     MainWindowFixture f;
-    PtyHost* device = OpenWindow(f, 7);
+    PtyHost* device = f.OpenOn(7);
     QVERIFY(device);
     device->WithModel([](DeviceModel& model) { model.Faults().silent = true; });
     f.Click(1015);

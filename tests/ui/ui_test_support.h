@@ -4,11 +4,9 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "link/com_port_map.h"
@@ -70,24 +68,3 @@ std::vector<std::string> StoredLines(PtyHost& device);
 // True while some other open file of the device's line holds its lock (the program's open
 // port does).
 bool LineLockedByOther(const PtyHost& device);
-
-// Sends numbered lines "<prefix><n>" from a simulated device to the program from a thread of
-// its own, n counting from 0, until stopped. Stop returns even while the program has the port
-// closed: what the program left unread is drained and discarded.
-class LineFlood {
-public:
-    LineFlood(PtyHost& device, std::string prefix);
-    ~LineFlood();
-    LineFlood(const LineFlood&) = delete;
-    LineFlood& operator=(const LineFlood&) = delete;
-
-    void Stop();
-    int Sent() const { return sent.load(); }
-
-private:
-    PtyHost& device;
-    std::atomic<bool> stopping{false};
-    std::atomic<int> sent{0};
-    int finishedFd;  // eventfd, written when the thread ends
-    std::thread thread;
-};
