@@ -35,9 +35,9 @@ void MainDialogTest::startStatePortsAndKeys() {
     combo->setCurrentIndex(1);
     QVERIFY(devices[7] = f.AddDevice(7));
     const QString product = QStringLiteral("<b>Sim</b> &amp; co");
-    const QString productFolder = QStringLiteral("%1/class/tty/%2/device")
-                                      .arg(f.ports.Roots().sysRoot.c_str(),
-                                           QFileInfo(devices[7]->SlavePath().c_str()).fileName());
+    const QString productFolder =
+        QStringLiteral("%1/class/tty/%2/device")
+            .arg(f.roots.sysRoot.c_str(), QFileInfo(devices[7]->SlavePath().c_str()).fileName());
     QVERIFY(QDir().mkpath(productFolder));
     std::ofstream(QFile::encodeName(productFolder + "/product").toStdString())
         << product.toStdString();

@@ -4,7 +4,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
 #include <cerrno>
@@ -37,27 +36,6 @@ QStringList ModalRecorder::Texts() const {
         texts << entry.text;
     }
     return texts;
-}
-
-SimulatedPorts::SimulatedPorts() {
-    for (const char* folderName : {"sys/class/tty", "dev", "ports"}) {
-        QDir(folder.path()).mkpath(QString::fromLatin1(folderName));
-    }
-    const std::string base = folder.path().toStdString();
-    roots.sysRoot = base + "/sys";
-    roots.devRoot = base + "/dev";
-    roots.linksDir = base + "/ports";
-}
-
-PtyHost* SimulatedPorts::Add(int comNumber, std::vector<std::string> storedLines) {
-    auto host = std::make_unique<PtyHost>(DeviceModel(std::move(storedLines)));
-    std::string error;
-    if (!host->Start(&error) || !host->LinkAsCom(comNumber, roots.linksDir, &error)) {
-        qWarning("simulated device COM%d: %s", comNumber, error.c_str());
-        return nullptr;
-    }
-    hosts.push_back(std::move(host));
-    return hosts.back().get();
 }
 
 std::vector<std::string> CommandsReceived(PtyHost& device) {

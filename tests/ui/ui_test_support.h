@@ -3,13 +3,10 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "link/com_port_map.h"
 #include "sim/pty_host.h"
 
 // Stands in for the operator at modal dialogs: records every dialog that a window would run
@@ -41,24 +38,6 @@ private:
     std::vector<Shown> shown;
     int answer = QMessageBox::Ok;
     QString fileAnswer;
-};
-
-// A private device tree for discovery: empty fake /sys and /dev folders and a links folder in
-// which simulated devices appear as COM ports. Nothing in it reaches a real serial device.
-class SimulatedPorts {
-public:
-    SimulatedPorts();
-
-    const PortRoots& Roots() const { return roots; }
-
-    // Starts a simulated VDM-R30 with `storedLines` and links it as COM `comNumber`; nullptr
-    // (with a warning that says why) when the pseudo-terminal cannot be made.
-    PtyHost* Add(int comNumber, std::vector<std::string> storedLines = {});
-
-private:
-    QTemporaryDir folder;
-    PortRoots roots;
-    std::vector<std::unique_ptr<PtyHost>> hosts;
 };
 
 // What a simulated device has received (complete command lines) and what it stores now.
