@@ -2,20 +2,8 @@
 #include "ui/agreement_dlg.h"
 #include "ui/agreement_stream.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QComboBox>
-#include <QInputMethodEvent>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTextCursor>
-#include <QTextEdit>
-#include <QTimer>
-
+#include <QtTest>
+#include <QtWidgets>
 #include <functional>
 
 namespace {
