@@ -1,12 +1,7 @@
 // Start-up: the dialogs run for each stored acceptance flag, the languages taken from the
 // environment, and Qt's own texts under a Korean interface.
-#include <QMessageBox>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTranslator>
 #include <QtTest>
+#include <QtWidgets>
 
 #include "app/acceptance_flag.h"
 #include "app/quillbox_app.h"

@@ -1,40 +1,72 @@
 #pragma once
 
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
 #include <QtTest>
+#include <QtWidgets>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "link/com_port_map.h"
 #include "protocol/settings_record.h"
 #include "ui/ip_address_edit.h"
 #include "ui/log_list_ctrl.h"
 #include "ui/main_dialog.h"
 #include "ui_test_support.h"
 
+// How long a test waits for the device or the window before it fails.
+constexpr int kTimeoutMs = 30000;
+
 // The main window over simulated devices only, with every modal box answered by a recorder.
 // Add the devices first, then Create the window (discovery runs while it is built). Backups
-// and files go to the fixture's private folder.
+// and files go to the fixture's private folder, which also holds empty fake /sys and /dev
+// trees and the links folder in which the devices appear as COM ports: discovery reaches no
+// real serial device.
 class MainWindowFixture {
 public:
-    MainWindowFixture() { qputenv("XDG_DATA_HOME", FilePath(QStringLiteral("data")).toUtf8()); }
-
-    QString FilePath(const QString& name) const {
-        return QString::fromStdString(ports.Roots().linksDir) + QStringLiteral("/../") + name;
+    MainWindowFixture() {
+        for (const char* name : {"sys/class/tty", "dev", "ports"}) {
+            QDir(folder.path()).mkpath(QString::fromLatin1(name));
+        }
+        roots.sysRoot = FilePath(QStringLiteral("sys")).toStdString();
+        roots.devRoot = FilePath(QStringLiteral("dev")).toStdString();
+        roots.linksDir = FilePath(QStringLiteral("ports")).toStdString();
+        qputenv("XDG_DATA_HOME", FilePath(QStringLiteral("data")).toUtf8());
     }
 
+    QString FilePath(const QString& name) const { return folder.filePath(name); }
+
+    // Starts a simulated VDM-R30 with `storedLines` and links it as COM `comNumber`; nullptr
+    // (with a warning that says why) when the pseudo-terminal cannot be made.
     PtyHost* AddDevice(int comNumber, std::vector<std::string> storedLines = {}) {
-        return ports.Add(comNumber, std::move(storedLines));
+        auto host = std::make_unique<PtyHost>(DeviceModel(std::move(storedLines)));
+        std::string error;
+        if (!host->Start(&error) || !host->LinkAsCom(comNumber, roots.linksDir, &error)) {
+            qWarning("simulated device COM%d: %s", comNumber, error.c_str());
+            return nullptr;
+        }
+        return devices.emplace_back(std::move(host)).get();
     }
 
     CVDMR30QuillboxDlg& Create(UiLanguage language = UiLanguage::English) {
-        window = std::make_unique<CVDMR30QuillboxDlg>(language, ports.Roots());
+        window = std::make_unique<CVDMR30QuillboxDlg>(language, roots);
         window->runModal = boxes.Runner();
         return *window;
+    }
+
+    // One device on COM `comNumber`, the window shown and the device's port open; nullptr when
+    // any of that fails.
+    PtyHost* OpenOn(int comNumber, std::vector<std::string> storedLines = {},
+                    UiLanguage language = UiLanguage::English) {
+        PtyHost* device = AddDevice(comNumber, std::move(storedLines));
+        Create(language);
+        return device != nullptr && Show() && Open() ? device : nullptr;
+    }
+
+    // Writes `bytes` to the file `name` in the private folder; its path, or "" on failure.
+    QString WriteFile(const QString& name, const QByteArray& bytes) const {
+        QFile file(FilePath(name));
+        const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        return written ? file.fileName() : QString();
     }
 
     // Shows the window and waits until it is active, so that focus and keys are real.
@@ -122,7 +154,9 @@ public:
     // The window's timers: "stepTimer" (the next step) and "drainTimer" (the next paced drain).
     QTimer* Timer(const char* name) const { return window->findChild<QTimer*>(name); }
 
-    SimulatedPorts ports;
+    QTemporaryDir folder;
+    PortRoots roots;
+    std::vector<std::unique_ptr<PtyHost>> devices;
     ModalRecorder boxes;
     std::unique_ptr<CVDMR30QuillboxDlg> window;
 

@@ -1,16 +1,14 @@
 // The receive path through the real window and channel against simulated devices: lines
 // handled once and in order, held while a box they opened is open (the port read all the
-// while), handled before a button acts; a lost port; a Close that ends a waiting operation.
-#include <QLineEdit>
-#include <QtTest>
+// while), handled before a button acts; a lost port; a Close that ends a waiting operation;
+// leaving the program while lines flood in.
+#include <atomic>
 #include <future>
 #include <thread>
 
 #include "main_window_fixture.h"
 
 namespace {
-
-constexpr int kTimeoutMs = 30000;
 
 QStringList Received(const std::vector<std::string>& lines) {
     QStringList rows;
@@ -34,12 +32,24 @@ bool CommandsReach(PtyHost& device, size_t count) {
     return QTest::qWaitFor([&] { return CommandsReceived(device).size() >= count; }, kTimeoutMs);
 }
 
-// The window over one simulated device, shown, with the device's port open.
-PtyHost* OpenWindow(MainWindowFixture& f, int com, std::vector<std::string> stored = {}) {
-    PtyHost* device = f.AddDevice(com, std::move(stored));
-    f.Create();
-    return device != nullptr && f.Show() && f.Open() ? device : nullptr;
-}
+// Sends numbered lines "!UE flood <n>" from the device until it ends. Unplugging the device
+// releases a send blocked on a line the program no longer reads.
+struct Flood {
+    explicit Flood(PtyHost& device) : device(device) {}
+    ~Flood() {
+        stopping = true;
+        device.Unplug();
+        thread.join();
+    }
+
+    PtyHost& device;
+    std::atomic<bool> stopping{false};
+    std::thread thread{[this] {
+        for (int n = 0; !stopping; ++n) {
+            device.Inject("!UE flood " + std::to_string(n) + '\r');
+        }
+    }};
+};
 
 }  // namespace
 
@@ -51,6 +61,7 @@ private slots:
     void receivedLineGoesBeforeButton();
     void lostPortShowsItsLastLines();
     void closeEndsEraseLeftWaiting();
+    void exitDuringWriteUnderFlood();
 };
 
 // Bursts drained apart are logged once each, in order. Then more than a pseudo-terminal holds
@@ -58,7 +69,7 @@ private slots:
 // the window handles it after the box, in order.
 void FaultsTest::linesInOrderAndHeldBehindBox() {
     MainWindowFixture f;
-    PtyHost* device = OpenWindow(f, 4);
+    PtyHost* device = f.OpenOn(4);
     QVERIFY(device);
     std::vector<std::string> early;
     for (int burst = 0; burst < 3; ++burst) {
@@ -102,7 +113,7 @@ void FaultsTest::linesInOrderAndHeldBehindBox() {
 // The line arrives while the window is busy; the button pressed next acts after it.
 void FaultsTest::receivedLineGoesBeforeButton() {
     MainWindowFixture f;
-    PtyHost* device = OpenWindow(f, 5);
+    PtyHost* device = f.OpenOn(5);
     QVERIFY(device);
     f.Control<QLineEdit>(1007)->setText(QStringLiteral("!E0"));
     f.Click(1002);
@@ -115,7 +126,7 @@ void FaultsTest::receivedLineGoesBeforeButton() {
 
 void FaultsTest::lostPortShowsItsLastLines() {
     MainWindowFixture f;
-    PtyHost* device = OpenWindow(f, 6, {"!PA 192.168.0.10", "!PP 5000"});
+    PtyHost* device = f.OpenOn(6, {"!PA 192.168.0.10", "!PP 5000"});
     QVERIFY(device);
     f.Click(1010);
     QVERIFY(CommandsReach(*device, 2));
@@ -141,7 +152,7 @@ void FaultsTest::lostPortShowsItsLastLines() {
 // echo's "!700" must not be taken for the erase's, which would erase on.
 void FaultsTest::closeEndsEraseLeftWaiting() {
     MainWindowFixture f;
-    PtyHost* device = OpenWindow(f, 7);
+    PtyHost* device = f.OpenOn(7);
     QVERIFY(device);
     device->WithModel([](DeviceModel& model) { model.Faults().silent = true; });
     f.Click(1015);
@@ -160,6 +171,32 @@ void FaultsTest::closeEndsEraseLeftWaiting() {
     QVERIFY(f.NoStepPending());  // the echo's "!700" started no erase step
     QCOMPARE(CommandsReceived(*device),
              (std::vector<std::string>{"!VS", "!UE 3D9F1B62", "!ES", "!E0"}));
+}
+
+// Leaving the program while a Write Script runs and lines flood in: No changes nothing; Yes
+// ends the operation at once (no step left to fire), releases the port, and destroying the
+// window joins the worker without waiting on what is still queued.
+void FaultsTest::exitDuringWriteUnderFlood() {
+    const QString question = QStringLiteral("Are you sure to exit the program?");
+    MainWindowFixture f;
+    PtyHost* device = f.OpenOn(2, {"!PA 192.168.0.10"});
+    QVERIFY(device);
+    f.Click(1010);
+    QTRY_VERIFY_WITH_TIMEOUT(CommandsReceived(*device).size() >= 3, kTimeoutMs);
+    Flood flood(*device);
+    QTRY_VERIFY_WITH_TIMEOUT(f.LogRows().join('\n').contains("!UE flood"), kTimeoutMs);
+
+    f.boxes.SetAnswer(QMessageBox::No);
+    f.Click(1011);
+    QVERIFY(f.window->isVisible() && f.ShowsPortOpen());
+
+    f.boxes.SetAnswer(QMessageBox::Yes);
+    f.Click(1011);
+    QCOMPARE(f.boxes.Texts(), (QStringList{question, question}));
+    QVERIFY(!f.window->isVisible() && f.ShowsPortClosed());
+    QVERIFY(!LineLockedByOther(*device));
+    QVERIFY(f.NoStepPending());
+    f.window.reset();  // joins the worker; hangs here if anything waits for the window
 }
 
 QTEST_MAIN(FaultsTest)

@@ -1,9 +1,6 @@
 // The main window on its own: start values, the port list over simulated devices, the keys,
 // in both languages the boxes of a window without ports and the ID rule, and address typing.
-#include <QCheckBox>
 #include <QTextDocumentFragment>
-#include <QtTest>
-#include <fstream>
 #include <map>
 
 #include "main_window_fixture.h"
@@ -35,12 +32,9 @@ void MainDialogTest::startStatePortsAndKeys() {
     combo->setCurrentIndex(1);
     QVERIFY(devices[7] = f.AddDevice(7));
     const QString product = QStringLiteral("<b>Sim</b> &amp; co");
-    const QString productFolder = QStringLiteral("%1/class/tty/%2/device")
-                                      .arg(f.ports.Roots().sysRoot.c_str(),
-                                           QFileInfo(devices[7]->SlavePath().c_str()).fileName());
-    QVERIFY(QDir().mkpath(productFolder));
-    std::ofstream(QFile::encodeName(productFolder + "/product").toStdString())
-        << product.toStdString();
+    const QString tty7 = "sys/class/tty/" + QFileInfo(devices[7]->SlavePath().c_str()).fileName();
+    QVERIFY(QDir(f.FilePath(tty7)).mkpath("device"));
+    QVERIFY(!f.WriteFile(tty7 + "/device/product", product.toUtf8()).isEmpty());
     f.Control(1004)->setFocus();
     combo->setFocus(Qt::MouseFocusReason);
     QStringList shown, expected;

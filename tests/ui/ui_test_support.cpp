@@ -1,12 +1,9 @@
 #include "ui_test_support.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
 #include <cerrno>
@@ -41,27 +38,6 @@ QStringList ModalRecorder::Texts() const {
     return texts;
 }
 
-SimulatedPorts::SimulatedPorts() {
-    for (const char* folderName : {"sys/class/tty", "dev", "ports"}) {
-        QDir(folder.path()).mkpath(QString::fromLatin1(folderName));
-    }
-    const std::string base = folder.path().toStdString();
-    roots.sysRoot = base + "/sys";
-    roots.devRoot = base + "/dev";
-    roots.linksDir = base + "/ports";
-}
-
-PtyHost* SimulatedPorts::Add(int comNumber, std::vector<std::string> storedLines) {
-    auto host = std::make_unique<PtyHost>(DeviceModel(std::move(storedLines)));
-    std::string error;
-    if (!host->Start(&error) || !host->LinkAsCom(comNumber, roots.linksDir, &error)) {
-        qWarning("simulated device COM%d: %s", comNumber, error.c_str());
-        return nullptr;
-    }
-    hosts.push_back(std::move(host));
-    return hosts.back().get();
-}
-
 std::vector<std::string> CommandsReceived(PtyHost& device) {
     std::vector<std::string> commands;
     device.WithModel([&](DeviceModel& model) { commands = model.CommandLog(); });
@@ -74,67 +50,12 @@ std::vector<std::string> StoredLines(PtyHost& device) {
     return lines;
 }
 
-namespace {
-
-int OpenLine(const PtyHost& device) {
-    return open(device.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-}
-
-}  // namespace
-
 bool LineLockedByOther(const PtyHost& device) {
-    const int fd = OpenLine(device);
+    const int fd = open(device.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         return errno == EBUSY;  // held for exclusive use
     }
     const bool locked = flock(fd, LOCK_EX | LOCK_NB) != 0;
     close(fd);
     return locked;
-}
-
-LineFlood::LineFlood(PtyHost& device, std::string prefix)
-    : device(device), finishedFd(eventfd(0, EFD_CLOEXEC)) {
-    thread = std::thread([this, prefix = std::move(prefix)] {
-        for (int n = 0; !stopping.load(); ++n) {
-            this->device.Inject(prefix + std::to_string(n) + '\r');
-            sent = n + 1;
-        }
-        const uint64_t one = 1;
-        (void)!write(finishedFd, &one, sizeof one);
-    });
-}
-
-LineFlood::~LineFlood() {
-    Stop();
-    if (finishedFd >= 0) {
-        close(finishedFd);
-    }
-}
-
-void LineFlood::Stop() {
-    stopping = true;
-    if (!thread.joinable()) {
-        return;
-    }
-    // The flood may be blocked on a full line; reading the line's far end unblocks it.
-    const int fd = OpenLine(device);
-    char buffer[4096];
-    for (;;) {
-        pollfd fds[2] = {{finishedFd, POLLIN, 0}, {fd, POLLIN, 0}};
-        if (poll(fds, fd >= 0 ? 2 : 1, -1) < 0 && errno != EINTR) {
-            break;
-        }
-        if (fds[0].revents != 0) {
-            break;
-        }
-        if (fds[1].revents != 0) {
-            (void)!read(fd, buffer, sizeof buffer);
-        }
-    }
-    thread.join();
-    if (fd >= 0) {
-        while (read(fd, buffer, sizeof buffer) > 0) {
-        }
-        close(fd);
-    }
 }

@@ -3,15 +3,10 @@
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <atomic>
 #include <functional>
-#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "link/com_port_map.h"
 #include "sim/pty_host.h"
 
 // Stands in for the operator at modal dialogs: records every dialog that a window would run
@@ -45,24 +40,6 @@ private:
     QString fileAnswer;
 };
 
-// A private device tree for discovery: empty fake /sys and /dev folders and a links folder in
-// which simulated devices appear as COM ports. Nothing in it reaches a real serial device.
-class SimulatedPorts {
-public:
-    SimulatedPorts();
-
-    const PortRoots& Roots() const { return roots; }
-
-    // Starts a simulated VDM-R30 with `storedLines` and links it as COM `comNumber`; nullptr
-    // (with a warning that says why) when the pseudo-terminal cannot be made.
-    PtyHost* Add(int comNumber, std::vector<std::string> storedLines = {});
-
-private:
-    QTemporaryDir folder;
-    PortRoots roots;
-    std::vector<std::unique_ptr<PtyHost>> hosts;
-};
-
 // What a simulated device has received (complete command lines) and what it stores now.
 std::vector<std::string> CommandsReceived(PtyHost& device);
 std::vector<std::string> StoredLines(PtyHost& device);
@@ -70,24 +47,3 @@ std::vector<std::string> StoredLines(PtyHost& device);
 // True while some other open file of the device's line holds its lock (the program's open
 // port does).
 bool LineLockedByOther(const PtyHost& device);
-
-// Sends numbered lines "<prefix><n>" from a simulated device to the program from a thread of
-// its own, n counting from 0, until stopped. Stop returns even while the program has the port
-// closed: what the program left unread is drained and discarded.
-class LineFlood {
-public:
-    LineFlood(PtyHost& device, std::string prefix);
-    ~LineFlood();
-    LineFlood(const LineFlood&) = delete;
-    LineFlood& operator=(const LineFlood&) = delete;
-
-    void Stop();
-    int Sent() const { return sent.load(); }
-
-private:
-    PtyHost& device;
-    std::atomic<bool> stopping{false};
-    std::atomic<int> sent{0};
-    int finishedFd;  // eventfd, written when the thread ends
-    std::thread thread;
-};
