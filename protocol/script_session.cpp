@@ -35,7 +35,6 @@ void ScriptSession::StartListing(Operation op) {
     listedLineCount = erasePass = written = 0;
     touched = false;
     backup.clear();
-    opState = Listing;
     Arm(Step::List, kListDelay);
 }
 
@@ -67,7 +66,6 @@ void ScriptSession::OnEraseAllScript() {
 
 void ScriptSession::StartErasePass() {
     host.ClearLog();
-    opState = Erasing;
     Arm(Step::Unlock, kStepDelay);
 }
 
@@ -79,7 +77,6 @@ void ScriptSession::OnEraseReply(int confirmed) {
         return;
     }
     if (step == Step::Unlock) {
-        opState = Erasing;
         Arm(Step::Erase, kStepDelay);
         return;
     }
@@ -123,7 +120,6 @@ void ScriptSession::StartWrite() {
         return;
     }
     host.ClearLog();
-    opState = Writing;
     writeStep = 0;
     Arm(Step::Write, kStepDelay);
 }
@@ -141,7 +137,6 @@ void ScriptSession::OnWriteReply(int confirmed) {
         Finish(OutcomeKind::Done);
         return;
     }
-    opState = Writing;
     Arm(Step::Write, kStepDelay);
 }
 
@@ -275,10 +270,14 @@ Millis ScriptSession::NextDeadline() const {
     return stepDue < answerDue ? stepDue : answerDue;
 }
 
+// Waiting for our own pause is not waiting for the device: what arrives meanwhile (the tail of
+// an operation that this one superseded, its "!700" too) answers nothing, and only the step's
+// line, once sent, makes the replies count.
 void ScriptSession::Arm(Step next, Millis delay) {
     step = next;
     stepDue = host.Now() + delay;
-    answerDue = kNoDeadline;  // waiting for our own pause is not waiting for the device
+    answerDue = kNoDeadline;
+    opState = Idle;
 }
 
 void ScriptSession::RunDueSteps() {
@@ -301,12 +300,15 @@ void ScriptSession::OnTimer() {
     }
     switch (step) {
         case Step::List:
+            opState = Listing;
             SendLine("!VS", true);
             break;
         case Step::Unlock:
+            opState = Erasing;
             SendLine(UNLOCK_LINE, true);
             break;
         case Step::Erase:
+            opState = Erasing;
             touched = true;
             SendLine("!ES", true);
             break;
@@ -318,6 +320,7 @@ void ScriptSession::OnTimer() {
                 return;
             }
             touched |= writeStep > 0;
+            opState = Writing;
             SendLine(line.Text(), true);
             break;
         }

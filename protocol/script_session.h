@@ -84,6 +84,8 @@ public:
 
     // An operation is under way (a listing, an erase or a write), so its replies are due.
     bool Busy() const { return step != Step::Idle; }
+    // A listing is putting the device's values in the fields (View, or the one after Delete).
+    bool Viewing() const { return Busy() && operation == Operation::View; }
     // Service is running further up the stack (a box opened by the handling of a line).
     bool Servicing() const { return servicing; }
     int OpState() const { return opState; }

@@ -81,6 +81,10 @@ void CVDMR30QuillboxDlg::OnOpenScript() {
         ShowFileError(IDS_SCRIPT_FAULTS, path, FaultList(faults, Text(IDS_SCRIPT_FAULT_LINE)));
         return;
     }
+    // The file's values win: a View still listing would put the device's back over them.
+    if (session.Viewing()) {
+        session.EndOperation();
+    }
     // What the operator typed and no exchange took over yet stays where the file sets nothing.
     static_cast<void>(exchangeData(Exchange::FromControls));
     // The settings that Write Script leaves out when empty are empty unless the file gives

@@ -191,6 +191,11 @@ const Row kRows[] = {
     {"WriteScriptAsGiven", kThree, {}, {{0, WritePartial}},
      From({"100 !VS"}, 300, 200, 3, {"!PA 10.0.0.9", "!PP 4001", "!TB 9600"}),
      {"Done Write 3/3/3 touched"}, Idle, kStartFields, {kThree}},
+    // The tail of an earlier listing, its "!700" too, that arrives before the write's own "!VS"
+    // goes out counts for nothing: the write erases by its own listing.
+    {"WriteAfterAStaleListing", kThree, {}, {{150, WritePartial}, {200, nullptr, "!pa 1.2.3.4\r!700\r"}},
+     From({"250 !VS"}, 450, 200, 3, {"!PA 10.0.0.9", "!PP 4001", "!TB 9600"}),
+     {"Done Write 3/3/3 touched"}, Idle, kStartFields, {kThree}},
     {"WriteScriptWithoutPort", kThree, {}, {{0, WriteNoPort}}, {},
      {"Unwritable Write 0/0/0 NoHostPort"}, Idle, nullptr, {}},
     // The answer time-out counts from each line sent: lines that neither confirm nor refuse do
