@@ -115,7 +115,7 @@ int RunChild(int argc, char** argv, const DeviceTree& tree, const std::string& l
     });
     WriteText(pipes.toParent[1], "ready " + FocusName() + "\n");
     QApplication::exec();
-    const int rows = bench.Window().LogList().Model().rowCount() - preloaded;
+    const long long rows = bench.Window().LogList().Model().Logged() - preloaded;
     WriteText(pipes.toParent[1],
               std::to_string(rows) + " " + std::to_string(bench.Messages().size()) + "\n");
     return 0;

@@ -74,6 +74,15 @@ void ReceiveQueue::TakeAll(ReceivedBatch& out) {
 
 bool ReceivedBatch::Next(Item& item) {
     if (entryAt >= entries.size()) {
+        // A stream's buffers go back and forth between the queue and the batch; a burst's are
+        // given back once read, not held for good.
+        if (text.capacity() > ReceiveQueue::kKeptCapacity) {
+            std::string().swap(text);
+        }
+        if (entries.capacity() * sizeof(Entry) > ReceiveQueue::kKeptCapacity) {
+            std::vector<Entry>().swap(entries);
+            entryAt = 0;
+        }
         return false;
     }
     const Entry& entry = entries[entryAt++];

@@ -27,7 +27,7 @@ public:
     };
 
     size_t size() const { return entries.size(); }
-    // The next item, valid until the batch is taken into again; false after the last.
+    // The next item, valid until the next call; false after the last.
     bool Next(Item& item);
 
 private:
@@ -56,6 +56,9 @@ private:
 class ReceiveQueue {
 public:
     static constexpr size_t kDefaultByteLimit = 8u << 20;
+    // The most buffer memory a side keeps between takes: what a paced stream needs, a small
+    // part of a burst's.
+    static constexpr size_t kKeptCapacity = 64u << 10;
 
     explicit ReceiveQueue(std::function<void()> wake, size_t byteLimit = kDefaultByteLimit);
 

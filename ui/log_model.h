@@ -50,6 +50,8 @@ public:
     // Another bound than kRowLimit, at least 10 rows.
     void SetRowLimit(int rows);
 
+    // Every row committed since the last clear, the dropped ones included.
+    long long Logged() const { return committed + dropped; }
     // True for the row that stands for the rows dropped.
     bool IsNote(int row) const;
     int Direction(int row) const;
