@@ -77,4 +77,20 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"ControlByte", "!TC 5\x01\n!SC A\x7f\n", {1, 2}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A reason names what the setting takes, or where it was given first, in the interface language.
+TEST(ScriptFileReasons, NameTheExampleOrTheFirstLine) {
+    const std::tuple<std::string, UiLanguage, std::string> rows[] = {
+        {"!TP 3\n", UiLanguage::English, "not a value this setting takes (e.g. 0, 1, 2)"},
+        {"!TP 3\n", UiLanguage::Korean, "이 설정에 쓸 수 없는 값입니다 (예: 0, 1, 2)"},
+        {"!PA 10.0.0.1\n!pa 10.0.0.2\n", UiLanguage::English,
+         "the setting was already given on line 1"},
+    };
+    for (const auto& [text, language, reason] : rows) {
+        DeviceScript script;
+        std::vector<ScriptFileFault> faults;
+        EXPECT_FALSE(ReadScriptFile(text, script, faults, language));
+        EXPECT_EQ(faults.empty() ? "" : faults.back().reason, reason);
+    }
+}
+
 }  // namespace
