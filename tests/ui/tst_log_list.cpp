@@ -182,14 +182,16 @@ void LogListTest::contextMenuCopiesAndSaves() {
     QString path = f.FilePath(QStringLiteral("log.txt"));
     menu->chooseFile = [&](QWidget*, const QString&) { return path; };
     menu->runModal = f.boxes.Runner();
-    window.AddLogLine(LOG_SEND, "!VS");
-    window.AddLogLine(LOG_RECV, "!SC \xC0\xCC\xB8\xA7");  // code page 949
     const auto rightClick = [&](int row, const char* entry) {
         pick = QString::fromLatin1(entry);
         const QPoint cell = log.visualRect(log.Model().index(row, 1)).center();
         QTest::mouseClick(window.windowHandle(), Qt::RightButton, {},
                           log.viewport()->mapTo(&window, cell));
     };
+    window.AddLogLine(LOG_SEND, "!VS");
+    rightClick(0, "Copy All");  // one row is enough
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("[SEND]\t!VS"));
+    window.AddLogLine(LOG_RECV, "!SC \xC0\xCC\xB8\xA7");  // code page 949
     rightClick(1, "Copy");
     QCOMPARE(offered, (QStringList{"Copy", "Copy All", "", "Save As..."}));
     const QString all = QStringLiteral("[SEND]\t!VS\n[RECV]\t!SC 이름");
