@@ -52,11 +52,7 @@ void ScriptEndToEndTest::viewThenWriteKeepsTheDeviceBytes() {
     f.Click(1009);
     QTRY_COMPARE_WITH_TIMEOUT(f.LogCount(), int(kStoredScript.size()) + 2, kTimeoutMs);
     QCOMPARE(f.ShownSettings(), kStoredShown);
-    for (const auto& [id, typed] : {std::pair{1004, "2000"}, {1036, "9"}, {1033, "ZZ"}}) {
-        auto* edit = f.Control<QLineEdit>(id);
-        edit->clear();
-        MainWindowFixture::Type(edit, QString::fromLatin1(typed));
-    }
+    f.EnterSettings({"1.2.3.4", "2000", "", "60", "9", "ZZ", "1200", "EVEN", "8", "1", "NONE"});
     f.Click(1009);
     QTRY_COMPARE_WITH_TIMEOUT(f.ShownSettings(), kStoredShown, kTimeoutMs);
     QCOMPARE(command->text(), QStringLiteral("!E1"));
