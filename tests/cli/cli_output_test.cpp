@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "cli/cli_output.h"
+#include "tests/unit/link/temp_tree.h"
 
 namespace {
 
@@ -45,10 +46,7 @@ TEST(CliOutput, WriteStdoutDeliversEveryByteOrFailsWithEpipe) {
         bytes[i] = static_cast<char>(i * 7 + i / 251);
     }
     EXPECT_TRUE(WriteToPipe(bytes, [&](int fd) {
-                    char buffer[4096];
-                    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
-                        received.append(buffer, static_cast<size_t>(n));
-                    }
+                    received = ReadFrom(fd, std::string::npos, 10000);
                     close(fd);
                 }).first);
     EXPECT_TRUE(received == bytes);

@@ -88,11 +88,6 @@ protected:
         device->WithModel([&](DeviceModel& model) { lines = (model.*get)(); });
         return lines;
     }
-    std::string Backup() {
-        const auto backups =
-            std::filesystem::directory_iterator(tree.Path("home/.local/share/quillbox/backups"));
-        return TempTree::Read(backups->path());
-    }
 
     TempTree tree;
     std::unique_ptr<PtyHost> device;
@@ -210,7 +205,9 @@ TEST_F(CliTest, BackupOfAPartialScriptRestoresExactlyIt) {
     StartDevice(kPartial, {});
     ASSERT_EQ(Run({"delete", "COM9"}).status, 0);
     ASSERT_TRUE(Model(&DeviceModel::StoredLines).empty());
-    const Result restore = Run({"write", "COM9", "-"}, Backup());
+    const auto backup =
+        std::filesystem::directory_iterator(tree.Path("home/.local/share/quillbox/backups"));
+    const Result restore = Run({"write", "COM9", "-"}, TempTree::Read(backup->path()));
     EXPECT_EQ(restore.status, 0) << restore.err;
     EXPECT_EQ(Model(&DeviceModel::StoredLines), kPartial);
 }

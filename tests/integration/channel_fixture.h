@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -69,18 +68,6 @@ struct PtyPort {
         for (int wait = 0; wait < 10000 && Unread() < expected; ++wait) {
             usleep(1000);
         }
-    }
-    // What the device received: up to `count` bytes, waiting at most `timeoutMs` for each part.
-    std::string Receive(size_t count, int timeoutMs) const {
-        std::string received;
-        char buffer[4096];
-        pollfd readable{master, POLLIN, 0};
-        ssize_t n = 1;
-        while (received.size() < count && n > 0 && poll(&readable, 1, timeoutMs) > 0) {
-            n = read(master, buffer, sizeof buffer);
-            received.append(buffer, n > 0 ? size_t(n) : 0);
-        }
-        return received;
     }
 
     int master = -1;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <termios.h>
 
@@ -34,9 +35,9 @@ TEST_F(ChannelTest, OpensRawAndExclusiveReadsWritesAndDropsUnsentBytesOnClose) {
     const std::string first = Read();  // 128, then the rest: no CR made LF, nothing held back
     EXPECT_EQ(first + Read(), sent);
     EXPECT_EQ(Read(), "");
-    EXPECT_EQ(pty.Receive(1, 50), "");  // no echo
+    EXPECT_EQ(ReadFrom(pty.master, 1, 50), "");  // the device receives no echo
     EXPECT_EQ(port.WritePort(sent.data(), 200), 200);
-    EXPECT_EQ(pty.Receive(200, 5000), sent);
+    EXPECT_EQ(ReadFrom(pty.master, 200, 5000), sent);
     EXPECT_EQ(Exclusive(), 1);
     RecordingSink otherSink;
     CSCom other(map, otherSink);
@@ -48,7 +49,7 @@ TEST_F(ChannelTest, OpensRawAndExclusiveReadsWritesAndDropsUnsentBytesOnClose) {
     EXPECT_GT(written, 0);
     EXPECT_LT(written, int(block.size()));
     ASSERT_EQ(port.ClosePort(), 1);
-    EXPECT_LT(pty.Receive(size_t(written), 300).size(), size_t(written));
+    EXPECT_LT(ReadFrom(pty.master, size_t(written), 300).size(), size_t(written));
     EXPECT_EQ(Exclusive(), 0);  // the test's own descriptor must not keep our exclusivity
     EXPECT_EQ(other.OpenPort(kPort, {}), 1);
     ASSERT_EQ(otherSink.Count(), 1u);

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "link/com_port_map.h"
 #include "protocol/settings_record.h"
+#include "tests/unit/link/temp_tree.h"
 #include "ui/ip_address_edit.h"
 #include "ui/log_list_ctrl.h"
 #include "ui/main_dialog.h"
@@ -24,23 +24,23 @@ constexpr int kTimeoutMs = 30000;
 class MainWindowFixture {
 public:
     MainWindowFixture() {
-        for (const char* name : {"sys/class/tty", "dev", "ports"}) {
-            QDir(folder.path()).mkpath(QString::fromLatin1(name));
+        for (const char* name : {"sys/class/tty", "dev"}) {
+            std::filesystem::create_directories(tree.Path(name));
         }
-        roots.sysRoot = FilePath(QStringLiteral("sys")).toStdString();
-        roots.devRoot = FilePath(QStringLiteral("dev")).toStdString();
-        roots.linksDir = FilePath(QStringLiteral("ports")).toStdString();
         qputenv("XDG_DATA_HOME", FilePath(QStringLiteral("data")).toUtf8());
     }
 
-    QString FilePath(const QString& name) const { return folder.filePath(name); }
+    QString FilePath(const QString& name) const {
+        return QString::fromStdString(tree.Path(name.toStdString()));
+    }
 
     // Starts a simulated VDM-R30 with `storedLines` and links it as COM `comNumber`; nullptr
     // (with a warning that says why) when the pseudo-terminal cannot be made.
     PtyHost* AddDevice(int comNumber, std::vector<std::string> storedLines = {}) {
         auto host = std::make_unique<PtyHost>(DeviceModel(std::move(storedLines)));
         std::string error;
-        if (!host->Start(&error) || !host->LinkAsCom(comNumber, roots.linksDir, &error)) {
+        if (!host->Start(&error) ||
+            !host->LinkAsCom(comNumber, tree.Path(TempTree::kLinks), &error)) {
             qWarning("simulated device COM%d: %s", comNumber, error.c_str());
             return nullptr;
         }
@@ -48,7 +48,7 @@ public:
     }
 
     CVDMR30QuillboxDlg& Create(UiLanguage language = UiLanguage::English) {
-        window = std::make_unique<CVDMR30QuillboxDlg>(language, roots);
+        window = std::make_unique<CVDMR30QuillboxDlg>(language, tree.Roots());
         window->runModal = boxes.Runner();
         return *window;
     }
@@ -62,11 +62,10 @@ public:
         return device != nullptr && Show() && Open() ? device : nullptr;
     }
 
-    // Writes `bytes` to the file `name` in the private folder; its path, or "" on failure.
+    // Writes `bytes` to the file `name` in the private folder, its folders made; its path.
     QString WriteFile(const QString& name, const QByteArray& bytes) const {
-        QFile file(FilePath(name));
-        const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-        return written ? file.fileName() : QString();
+        tree.WriteFile(name.toStdString(), bytes.toStdString());
+        return FilePath(name);
     }
 
     // Shows the window and waits until it is active, so that focus and keys are real.
@@ -154,8 +153,7 @@ public:
     // The window's timers: "stepTimer" (the next step) and "drainTimer" (the next paced drain).
     QTimer* Timer(const char* name) const { return window->findChild<QTimer*>(name); }
 
-    QTemporaryDir folder;
-    PortRoots roots;
+    TempTree tree;
     std::vector<std::unique_ptr<PtyHost>> devices;
     ModalRecorder boxes;
     std::unique_ptr<CVDMR30QuillboxDlg> window;

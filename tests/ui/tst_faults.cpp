@@ -10,20 +10,13 @@
 
 namespace {
 
-QStringList Received(const std::vector<std::string>& lines) {
-    QStringList rows;
-    for (const std::string& line : lines) {
-        rows << QStringLiteral("[RECV]\t") + QString::fromStdString(line);
-    }
-    return rows;
-}
-
-// Appends `count` lines "<prefix><n>" to `lines` and the bytes that send them to `bytes`.
-void Numbered(const std::string& prefix, int count, std::vector<std::string>& lines,
-              std::string& bytes) {
+// Appends `count` lines "<prefix><n>" to the bytes that send them and, as the log shows them
+// received, to `rows`.
+void Numbered(const std::string& prefix, int count, QStringList& rows, std::string& bytes) {
     for (int n = 0; n < count; ++n) {
-        lines.push_back(prefix + std::to_string(lines.size()));
-        bytes += lines.back() + '\r';
+        const std::string line = prefix + std::to_string(rows.size());
+        rows << QStringLiteral("[RECV]\t") + QString::fromStdString(line);
+        bytes += line + '\r';
     }
 }
 
@@ -71,16 +64,16 @@ void FaultsTest::linesInOrderAndHeldBehindBox() {
     MainWindowFixture f;
     PtyHost* device = f.OpenOn(4);
     QVERIFY(device);
-    std::vector<std::string> early;
+    QStringList early;
     for (int burst = 0; burst < 3; ++burst) {
         std::string bytes;
         Numbered("n", 500, early, bytes);
         device->Inject(bytes);
         QTest::qWait(30);
     }
-    QTRY_COMPARE_WITH_TIMEOUT(f.LogRows(), Received(early), kTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(f.LogRows(), early, kTimeoutMs);
 
-    std::vector<std::string> late;
+    QStringList late;
     std::string bytes;
     Numbered("!PP late ", 8000, late, bytes);  // over 100 KB
     bool allSentWhileOpen = false;
@@ -107,7 +100,7 @@ void FaultsTest::linesInOrderAndHeldBehindBox() {
     QCOMPARE(rowsAtClose, rowsAtBox);
     // The box came with the listing's end, which is logged after it, then the rest.
     QTRY_COMPARE_WITH_TIMEOUT(f.LogCount(), rowsAtBox + 1 + int(late.size()), kTimeoutMs);
-    QCOMPARE(f.LogRows().mid(rowsAtBox), QStringList("[RECV]\t!700") + Received(late));
+    QCOMPARE(f.LogRows().mid(rowsAtBox), QStringList("[RECV]\t!700") + late);
 }
 
 // The line arrives while the window is busy; the button pressed next acts after it.

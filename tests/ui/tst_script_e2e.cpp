@@ -1,7 +1,5 @@
 // The window end to end against a simulated VDM-R30 on a pseudo-terminal: View fills the
 // fields and Write stores them back byte for byte; script files fill and save the fields.
-#include <QGroupBox>
-
 #include "main_window_fixture.h"
 
 namespace {
@@ -54,11 +52,7 @@ void ScriptEndToEndTest::viewThenWriteKeepsTheDeviceBytes() {
     f.Click(1009);
     QTRY_COMPARE_WITH_TIMEOUT(f.LogCount(), int(kStoredScript.size()) + 2, kTimeoutMs);
     QCOMPARE(f.ShownSettings(), kStoredShown);
-    for (const auto& [id, typed] : {std::pair{1004, "2000"}, {1036, "9"}, {1033, "ZZ"}}) {
-        auto* edit = f.Control<QLineEdit>(id);
-        edit->clear();
-        MainWindowFixture::Type(edit, QString::fromLatin1(typed));
-    }
+    f.EnterSettings({"1.2.3.4", "2000", "", "60", "9", "ZZ", "1200", "EVEN", "8", "1", "NONE"});
     f.Click(1009);
     QTRY_COMPARE_WITH_TIMEOUT(f.ShownSettings(), kStoredShown, kTimeoutMs);
     QCOMPARE(command->text(), QStringLiteral("!E1"));
@@ -93,7 +87,7 @@ void ScriptEndToEndTest::viewThenWriteKeepsTheDeviceBytes() {
 void ScriptEndToEndTest::noBackupNoErase() {
     MainWindowFixture f;
     const std::vector<std::string> stored = {"!PA 10.1.0.7", "!PP 1470"};
-    QVERIFY(!f.WriteFile(QStringLiteral("data"), "a file where the folder belongs").isEmpty());
+    f.WriteFile(QStringLiteral("data"), "a file where the folder belongs");
     PtyHost* device = f.OpenOn(6, stored);
     QVERIFY(device);
     f.Click(1015);
@@ -151,9 +145,8 @@ void ScriptEndToEndTest::saveScriptThenOpenIt() {
             group->actions().at(1)->trigger();
         }
     }
-    QFile file(saved);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().contains(QByteArray::fromStdString("!SC " + kSeoulCp949 + '\n')));
+    QVERIFY(TempTree::Read(saved.toStdString()).find("!SC " + kSeoulCp949 + '\n') !=
+            std::string::npos);
 
     f.EnterSettings({"1.1.1.1", "1", "2.2.2.2", "3", "4", "AB", "600", "ODD", "7", "2", "RTS/CTS"});
     QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,14 +24,14 @@ void Build(const TempTree& tree, const std::string& entries) {
     for (std::string entry; words >> entry;) {
         entry = entry[0] == '@' ? TempTree::kLinks + entry.substr(1) : entry;
         const size_t mark = std::min(entry.find_first_of("=>|!"), entry.size());
-        const std::string path = tree.Path(entry.substr(0, mark));
+        const std::string relative = entry.substr(0, mark), path = tree.Path(relative);
         const std::string rest = entry.substr(std::min(mark + 1, entry.size()));
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         if (entry[mark] == '=') {
-            std::ofstream(path) << rest;
+            tree.WriteFile(relative, rest);
         } else if (entry[mark] == '>') {
-            std::filesystem::create_symlink(rest[0] == '/' ? rest : tree.Path(rest), path);
+            tree.MakeLink(relative, rest[0] == '/' ? rest : tree.Path(rest));
         } else if (entry[mark] == '|') {
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
             mkfifo(path.c_str(), 0600);
         } else {
             std::filesystem::create_directories(path);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -46,3 +48,17 @@ public:
 private:
     std::string root;
 };
+
+// What `fd` gives: up to `count` bytes (npos: to its end), waiting at most `timeoutMs` for each
+// part.
+inline std::string ReadFrom(int fd, size_t count, int timeoutMs) {
+    std::string received;
+    char buffer[4096];
+    pollfd readable{fd, POLLIN, 0};
+    ssize_t n = 1;
+    while (received.size() < count && n > 0 && poll(&readable, 1, timeoutMs) > 0) {
+        n = read(fd, buffer, sizeof buffer);
+        received.append(buffer, n > 0 ? size_t(n) : 0);
+    }
+    return received;
+}

@@ -1,7 +1,6 @@
 // The simulated device: its answers, its fault knobs, its pseudo-terminal and the COM link to it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,32 +62,19 @@ TEST(DeviceModel, FaultKnobs) {
     EXPECT_EQ(Ask(device, "!VS"), "");
 }
 
-// The program's side of the pseudo-terminal, read until `suffix` or 10 s.
-std::string ReadUntil(int fd, const std::string& suffix) {
-    std::string got;
-    char buffer[256];
-    pollfd ready{fd, POLLIN, 0};
-    while ((got.size() < suffix.size() || got.substr(got.size() - suffix.size()) != suffix) &&
-           poll(&ready, 1, 10000) == 1 && (ready.revents & POLLIN) != 0) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        got.append(buffer, n > 0 ? size_t(n) : 0);
-    }
-    return got;
-}
-
 // Unplugging is seen by the window's lost-port test.
 TEST(PtyHost, ServesARawPortAndKeepsBytesWhileClosed) {
     PtyHost host{DeviceModel({"!TB 9600"})};
     ASSERT_TRUE(host.Start());
     host.SetAnswerDelay(1);
     host.WithModel([](DeviceModel& model) { model.Faults().splitAnswers = true; });
-    const std::string raw = "a\rb\n\x03\x04\x11\x7f!700\r";
+    const std::string raw = "a\rb\n\x03\x04\x11\x7f!700\r", listed = "!TB 9600\r!700\r";
     for (int open = 0; open < 2; ++open) {
         host.Inject(raw);  // while the port is closed
         const int fd = ::open(host.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        EXPECT_EQ(ReadUntil(fd, "!700\r"), raw);  // unchanged: the slave side is raw
+        EXPECT_EQ(ReadFrom(fd, raw.size(), 10000), raw);  // unchanged: the slave side is raw
         EXPECT_EQ(write(fd, "!VS\r", 4), 4);
-        EXPECT_EQ(ReadUntil(fd, "!700\r"), "!TB 9600\r!700\r");
+        EXPECT_EQ(ReadFrom(fd, listed.size(), 10000), listed);
         close(fd);
     }
 }
