@@ -56,6 +56,8 @@ private slots:
         QCOMPARE(french.combo->count(), 2);
         QVERIFY(ShowsWholeText(french.view, DISCLAIMER_ENGLISH));
         Fixture f(0x12);
+        QCOMPARE(f.dialog.QWidget::windowTitle(),
+                 QStringLiteral("VDM-R30 Quillbox v2.1A (2013.05.31)"));
         f.Tick();
         const int keys[] = {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up};
         const int shown[] = {DISCLAIMER_KOREAN, DISCLAIMER_ENGLISH, DISCLAIMER_FRENCH,

@@ -55,8 +55,8 @@ void LogListTest::rows_data() {
 void LogListTest::rows() {
     QFETCH(UiLanguage, language);
     QFETCH(QString, either);
-    CLogListCtrl log(nullptr, language), fresh(nullptr, language);
-    QVERIFY(ShowLog(log) && ShowLog(fresh));
+    CLogListCtrl log(nullptr, language), fresh(nullptr, language), other(nullptr, language);
+    QVERIFY(ShowLog(log) && ShowLog(fresh) && ShowLog(other));
     QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&log);
     QCOMPARE(view->role(), QAccessible::Table);
     QAccessibleTableInterface* table = view->tableInterface();
@@ -66,6 +66,11 @@ void LogListTest::rows() {
     QCOMPARE(log.Model().rowCount(), 1);
     QTRY_COMPARE(AccessibleRows(table), QStringList("[SEND]\t!E0"));
     QTRY_VERIFY(OnScreen(log) != OnScreen(fresh));
+    other.AddLogLine(LOG_SEND, "!E1", true);  // the text shows, not only the tag
+    const QRect cell =
+        log.visualRect(log.Model().index(0, 1)).translated(log.viewport()->mapTo(&log, QPoint()));
+    QTRY_VERIFY(OnScreen(other).copy(cell) != OnScreen(fresh).copy(cell));
+    QVERIFY(OnScreen(other).copy(cell) != OnScreen(log).copy(cell));
     log.ClearLog();
     QCOMPARE(table->rowCount(), 0);
     for (CLogListCtrl* each : {&log, &fresh}) {
