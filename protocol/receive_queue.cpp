@@ -81,7 +81,6 @@ bool ReceivedBatch::Next(Item& item) {
         }
         if (entries.capacity() * sizeof(Entry) > ReceiveQueue::kKeptCapacity) {
             std::vector<Entry>().swap(entries);
-            entryAt = 0;
         }
         return false;
     }
