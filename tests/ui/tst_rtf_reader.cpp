@@ -55,6 +55,11 @@ private slots:
                    "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f1\\fcharset129 G;}"
                    "{\\f3\\fcharset161 E;}}\\f1 \\'c7\\'d1\\f3 \\'e1}")
             << "{1 0 0 0}한á[--- 12]";
+        QTest::newRow("Hangul in font 0")
+            << QByteArray(
+                   "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset129 G;}{\\f1\\fcharset0 T;}}"
+                   "\\f1 {\\loch\\af1\\dbch\\af0 \\'c7\\'d1}}")
+            << "{1 0 0 0}한[--- 12]";
         QTest::newRow("\\' without two hex digits")
             << Document("a\\'zb\\'4y") << "{1 0 0 0}azby[--- 10]";
         QTest::newRow("\\u with its \\uc fallback skipped")
