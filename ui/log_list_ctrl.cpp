@@ -1,165 +1,35 @@
 #include "ui/log_list_ctrl.h"
 
-#include <QAccessible>
 #include <QAccessibleTableInterface>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
-#include <QPixmap>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
-#include <QStyledItemDelegate>
+#include <algorithm>
+#include <climits>
 
-#include "protocol/protocol_constants.h"
+#include "ui/log_cell_delegate.h"
 #include "ui/log_context_menu.h"
+#include "ui/log_scroll_bar.h"
 
 namespace {
 
 constexpr int kTagColumnWidth = 60;
 constexpr int kTextColumnWidth = 310;
 constexpr int kRowPadding = 4;
-constexpr int kTextMargin = 3;
+constexpr int kGridWidth = 1;
+
+int Clamped(long long value) {
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
 
 }  // namespace
 
-// Paints a cell: its fill, then its text at a baseline under a clip to the cell, so that a text
-// is never laid out or elided. Streaming rows repaint the view a few times a second; this keeps
-// each paint to a fraction of a millisecond.
-class CLogListCtrl::CellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    // The tag cells drawn so far are drawn again at their next paint (new font, colours).
-    void ForgetTagCells() {
-        for (auto& direction : tagCells) {
-            for (QPixmap& cell : direction) {
-                cell = QPixmap();
-            }
-        }
-    }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const auto& model = static_cast<const LogModel&>(*index.model());
-        const int direction = model.Direction(index.row());
-        const bool note = model.IsNote(index.row());
-        const bool selected = option.state.testFlag(QStyle::State_Selected);
-        const QRect cell = option.rect;
-        if (index.column() == 0 && !note) {
-            painter->drawPixmap(cell.topLeft(), TagCell(option, direction, selected, *painter));
-            return;
-        }
-        FillCell(painter, option, cell, direction, note, selected);
-        if (note && index.column() == 0) {
-            return;
-        }
-        painter->save();
-        painter->setClipRect(cell.adjusted(kTextMargin, 0, -kTextMargin, 0));
-        const QFontMetrics metrics = option.fontMetrics;
-        const int baseline = cell.top() + (cell.height() - metrics.height()) / 2 + metrics.ascent();
-        painter->drawText(QPoint(cell.left() + kTextMargin, baseline), model.Text(index.row()));
-        painter->restore();
-    }
-
-private:
-    // Indexed by direction (sent or not), then by selection.
-    mutable QPixmap tagCells[2][2];
-
-    static void FillCell(QPainter* painter, const QStyleOptionViewItem& option, const QRect& cell,
-                         int direction, bool note, bool selected) {
-        const QPalette& palette = option.palette;
-        painter->fillRect(cell, selected ? palette.highlight().color()
-                                : note   ? palette.base().color()
-                                         : LogModel::Background(direction));
-        painter->setPen(selected ? palette.highlightedText().color()
-                        : note   ? palette.text().color()
-                                 : LogModel::Foreground());
-    }
-
-    // A tag cell differs from another only by direction and selection: each is drawn once
-    // into a pixmap of the cell's size and copied from then on, for a fraction of what shaping
-    // and blending its text again would cost.
-    const QPixmap& TagCell(const QStyleOptionViewItem& option, int direction, bool selected,
-                           const QPainter& target) const {
-        QPixmap& pixmap = tagCells[direction == LOG_SEND ? 1 : 0][selected ? 1 : 0];
-        const qreal ratio = target.device()->devicePixelRatio();
-        const QSize size = option.rect.size();
-        if (pixmap.deviceIndependentSize().toSize() == size && pixmap.devicePixelRatio() == ratio) {
-            return pixmap;
-        }
-        pixmap = QPixmap(size * ratio);
-        pixmap.setDevicePixelRatio(ratio);
-        QPainter painter(&pixmap);
-        painter.setFont(option.font);
-        const QRect cell(QPoint(0, 0), size);
-        FillCell(&painter, option, cell, direction, false, selected);
-        painter.drawText(
-            cell, Qt::AlignCenter,
-            direction == LOG_SEND ? QStringLiteral("[SEND]") : QStringLiteral("[RECV]"));
-        return pixmap;
-    }
-};
-
-// The list's vertical scroll bar. Every block of rows sets its range and, with auto scroll, its
-// value, yet among thousands of rows the slider rarely moves by a pixel; repainting the whole
-// bar (a tall gradient that the style spreads over helper threads) each time would cost more
-// than the rows themselves. So it repaints only when what it shows changes: the slider's place
-// and size, and whether it stands at either end (the arrows' state). It paints all its pixels.
-class CLogListCtrl::ScrollBar : public QScrollBar {
-public:
-    explicit ScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-
-    // Changes between Hold() and Release() are judged as one: the slider that stays at the end
-    // of a longer range is not repainted for the moment between.
-    void Hold() { holding = true; }
-    void Release() {
-        holding = false;
-        sliderChange(SliderValueChange);
-    }
-
-protected:
-    void sliderChange(SliderChange change) override {
-        if (holding) {
-            return;
-        }
-        const Look now = CurrentLook();
-        if (change != SliderOrientationChange && now == shown) {
-            return;
-        }
-        shown = now;
-        QScrollBar::sliderChange(change);
-    }
-
-private:
-    struct Look {
-        QRect slider;
-        bool atMinimum = false;
-        bool atMaximum = false;
-        bool operator==(const Look& other) const {
-            return slider == other.slider && atMinimum == other.atMinimum &&
-                   atMaximum == other.atMaximum;
-        }
-    };
-
-    Look CurrentLook() const {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        return Look{style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                            QStyle::SC_ScrollBarSlider, this),
-                    value() == minimum(), value() == maximum()};
-    }
-
-    bool holding = false;
-    Look shown;
-};
-
 CLogListCtrl::CLogListCtrl(QWidget* parent, UiLanguage language)
-    : QTableView(parent), model(language, this), cells(new CellDelegate(this)) {
-    scrollBar = new ScrollBar(this);
+    : QTableView(parent), model(language, this), cells(new LogCellDelegate(this)) {
+    scrollBar = new LogScrollBar(this);
     setVerticalScrollBar(scrollBar);
     // The view follows its scroll bar through these; a replaced bar needs them again.
     connect(scrollBar, &QScrollBar::actionTriggered, this, &CLogListCtrl::verticalScrollbarAction);
@@ -177,14 +47,15 @@ CLogListCtrl::CLogListCtrl(QWidget* parent, UiLanguage language)
     setSelectionMode(SingleSelection);
     setEditTriggers(NoEditTriggers);
     setTabKeyNavigation(false);
-    setWordWrap(false);
     setCornerButtonEnabled(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    QHeaderView* header = horizontalHeader();
-    header->setSectionsClickable(false);
-    header->setHighlightSections(false);
-    header->setStretchLastSection(false);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    // The table's own layout, once while the log is empty, gives its corner button the width of
+    // the hidden row header: none. Later layouts are this view's.
+    QTableView::updateGeometries();
     FitRowsToFont();
     menu = new LogContextMenu(*this);  // a child of the list: Copy, Copy All, Save As...
     connect(&model, &QAbstractItemModel::modelReset, this, [this] { ForgetAccessibleCells(); });
@@ -210,13 +81,12 @@ int CLogListCtrl::AddLogLine(int direction, const char* text, bool autoScroll) {
     return 1;
 }
 
-// The rows may have reached the view already (Model() hands them over); the layout and the
-// scroll wait for this pass all the same, so that they happen once per block.
+// The rows may have reached the view already (Model() hands them over); the scroll waits for
+// this pass all the same, so that it happens once per block.
 void CLogListCtrl::CommitRows() {
     commitQueued = false;
     scrollBar->Hold();
     model.Commit();
-    executeDelayedItemsLayout();
     if (scrollQueued) {
         scrollQueued = false;
         scrollToBottom();
@@ -251,8 +121,179 @@ void CLogListCtrl::SelectRow(int row) {
         model.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+QRect CLogListCtrl::visualRect(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != &model) {
+        return {};
+    }
+    const long long top = static_cast<long long>(index.row()) * rowHeight - verticalOffset();
+    return {horizontalHeader()->sectionViewportPosition(index.column()), Clamped(top),
+            horizontalHeader()->sectionSize(index.column()) - kGridWidth, rowHeight - kGridWidth};
+}
+
+QModelIndex CLogListCtrl::indexAt(const QPoint& point) const {
+    const int row = RowAt(point.y());
+    const int column = horizontalHeader()->logicalIndexAt(point.x());
+    return row >= 0 && row < model.rowCount() ? model.index(row, column) : QModelIndex();
+}
+
+void CLogListCtrl::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!index.isValid()) {
+        return;
+    }
+    const long long top = static_cast<long long>(index.row()) * rowHeight;
+    const int page = viewport()->height();
+    long long value = verticalOffset();
+    switch (hint) {
+        case PositionAtTop:
+            value = top;
+            break;
+        case PositionAtBottom:
+            value = top + rowHeight - page;
+            break;
+        case PositionAtCenter:
+            value = top - (page - rowHeight) / 2;
+            break;
+        case EnsureVisible:
+            value = std::clamp(value, top + rowHeight - page, top);
+            break;
+    }
+    verticalScrollBar()->setValue(Clamped(value));
+}
+
+// The arrows and the page keys move along the rows; Home and End go to the first and the last
+// row, as in a list: the cells of a row are selected together, so moving along a row would move
+// nothing.
+QModelIndex CLogListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
+    const QModelIndex current = currentIndex();
+    const int last = model.rowCount() - 1;
+    int row = current.isValid() ? current.row() : -1;
+    switch (action) {
+        case MoveUp:
+        case MovePrevious:
+            --row;
+            break;
+        case MoveDown:
+        case MoveNext:
+            ++row;
+            break;
+        case MovePageUp:
+            row -= RowsPerPage();
+            break;
+        case MovePageDown:
+            row += RowsPerPage();
+            break;
+        case MoveHome:
+            row = 0;
+            break;
+        case MoveEnd:
+            row = last;
+            break;
+        default:
+            return current;
+    }
+    return last < 0 ? QModelIndex() : model.index(std::clamp(row, 0, last), current.column());
+}
+
+int CLogListCtrl::horizontalOffset() const {
+    return horizontalScrollBar()->value();
+}
+
+int CLogListCtrl::verticalOffset() const {
+    return verticalScrollBar()->value();
+}
+
+void CLogListCtrl::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) {
+    const QRect area = rect.normalized();
+    const int first = std::max(0, RowAt(area.top()));
+    const int last = std::min(model.rowCount() - 1, RowAt(area.bottom()));
+    QItemSelection rows;
+    if (first <= last && area.bottom() + verticalOffset() >= 0) {
+        rows.select(model.index(first, 0), model.index(last, model.columnCount() - 1));
+    }
+    selectionModel()->select(rows, command);
+}
+
+QRegion CLogListCtrl::visualRegionForSelection(const QItemSelection& selection) const {
+    QRegion region;
+    for (const QItemSelectionRange& range : selection) {
+        const QRect top = visualRect(model.index(range.top(), 0));
+        const QRect bottom = visualRect(model.index(range.bottom(), 0));
+        region += QRect(0, top.top(), viewport()->width(), bottom.bottom() - top.top() + 1)
+                      .intersected(viewport()->rect());
+    }
+    return region;
+}
+
+// The header above the rows, and both scroll ranges from the row count and the columns' widths:
+// no pass over the rows.
+void CLogListCtrl::updateGeometries() {
+    const int headerHeight = horizontalHeader()->sizeHint().height();
+    if (viewportMargins().top() != headerHeight) {
+        setViewportMargins(0, headerHeight, 0, 0);
+    }
+    const QRect area = viewport()->geometry();
+    horizontalHeader()->setGeometry(area.left(), area.top() - headerHeight, area.width(),
+                                    headerHeight);
+    const long long length = static_cast<long long>(model.rowCount()) * rowHeight;
+    verticalScrollBar()->setSingleStep(rowHeight);
+    verticalScrollBar()->setPageStep(area.height());
+    verticalScrollBar()->setRange(0, Clamped(std::max(0LL, length - area.height())));
+    horizontalScrollBar()->setSingleStep(rowHeight);
+    horizontalScrollBar()->setPageStep(area.width());
+    horizontalScrollBar()->setRange(0, std::max(0, horizontalHeader()->length() - area.width()));
+    QAbstractItemView::updateGeometries();
+}
+
+void CLogListCtrl::scrollContentsBy(int dx, int dy) {
+    horizontalHeader()->setOffset(horizontalOffset());
+    viewport()->scroll(dx, dy);
+}
+
+// Only the rows in the damaged part are painted, each cell by the delegate, then the grid.
+void CLogListCtrl::paintEvent(QPaintEvent* event) {
+    const QRect area = event->rect();
+    const int first = std::max(0, RowAt(area.top()));
+    const int last = std::min(model.rowCount() - 1, RowAt(area.bottom()));
+    if (first > last || area.bottom() + verticalOffset() < 0) {
+        return;
+    }
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QStyle::State state = option.state;
+    for (int row = first; row <= last; ++row) {
+        for (int column = 0; column < model.columnCount(); ++column) {
+            const QModelIndex index = model.index(row, column);
+            option.rect = visualRect(index);
+            option.state = state;
+            option.state.setFlag(QStyle::State_Selected, selectionModel()->isSelected(index));
+            cells->paint(&painter, option, index);
+        }
+    }
+    PaintGrid(painter, first, last);
+}
+
+void CLogListCtrl::PaintGrid(QPainter& painter, int firstRow, int lastRow) const {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const int hint = style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this);
+    painter.setPen(QColor::fromRgba(static_cast<QRgb>(hint)));
+    const int left = horizontalHeader()->sectionViewportPosition(0);
+    const int right = left + horizontalHeader()->length() - kGridWidth;
+    const int top = visualRect(model.index(firstRow, 0)).top();
+    const int bottom = visualRect(model.index(lastRow, 0)).bottom() + kGridWidth;
+    for (int y = top + rowHeight - kGridWidth; y <= bottom; y += rowHeight) {
+        painter.drawLine(left, y, right, y);
+    }
+    for (int column = 0; column < model.columnCount(); ++column) {
+        const int x = horizontalHeader()->sectionViewportPosition(column) +
+                      horizontalHeader()->sectionSize(column) - 1;
+        painter.drawLine(x, top, x, bottom);
+    }
+}
+
 // Ctrl+C copies the selected row as the context menu's Copy does, tag and text, rather than
-// the one cell that a table view copies.
+// one cell.
 void CLogListCtrl::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Copy)) {
         menu->CopySelected();
@@ -260,15 +301,6 @@ void CLogListCtrl::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
-}
-
-// Home and End go to the first and the last row, as in a list: the cells of a row are selected
-// together, so moving along a row would move nothing.
-QModelIndex CLogListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
-    if (action == MoveHome || action == MoveEnd) {
-        modifiers |= Qt::ControlModifier;
-    }
-    return QTableView::moveCursor(action, modifiers);
 }
 
 // A change of font, also one that follows the screen's resolution, changes the rows' height;
@@ -302,7 +334,19 @@ void CLogListCtrl::ForgetAccessibleCells() {
 }
 
 void CLogListCtrl::FitRowsToFont() {
-    const int height = fontMetrics().height() + kRowPadding;
-    verticalHeader()->setMinimumSectionSize(height);
-    verticalHeader()->setDefaultSectionSize(height);
+    rowHeight = fontMetrics().height() + kRowPadding;
+    verticalHeader()->setMinimumSectionSize(rowHeight);  // for the accessible row headers
+    verticalHeader()->setDefaultSectionSize(rowHeight);
+    updateGeometries();
+    viewport()->update();
+}
+
+// The row under a viewport ordinate, counted from the first row; negative above it.
+int CLogListCtrl::RowAt(int y) const {
+    const long long content = static_cast<long long>(y) + verticalOffset();
+    return content < 0 ? -1 : Clamped(content / rowHeight);
+}
+
+int CLogListCtrl::RowsPerPage() const {
+    return std::max(1, viewport()->height() / rowHeight);
 }

@@ -19,10 +19,9 @@
 // Rows are appended in blocks: Append() keeps a row, Commit() hands every row kept since the
 // last commit to the views as one insertion, so a view lays out and paints once per block.
 //
-// The log is bounded (kRowLimit rows): a table view pays a pass over its rows for each block,
-// so the bound keeps that cost, and the memory, from growing for ever. Past it, a commit drops
-// the oldest tenth in one block, and a first row says how many rows were dropped
-// (no tag, the window's own colours). Rows are numbered as shown, that row included.
+// The log is bounded (kRowLimit rows), so that its memory does not grow for ever. Past the
+// bound, a commit drops the oldest tenth in one block, and a first row says how many rows were
+// dropped (no tag, the window's own colours). Rows are numbered as shown, that row included.
 // User-interface thread only.
 class LogModel : public QAbstractTableModel {
     Q_OBJECT

@@ -57,6 +57,9 @@ void LogListTest::rows() {
     QFETCH(QString, either);
     CLogListCtrl log(nullptr, language), fresh(nullptr, language), other(nullptr, language);
     QVERIFY(ShowLog(log) && ShowLog(fresh) && ShowLog(other));
+    QHeaderView& header = *log.horizontalHeader();  // shown whole, nothing over it
+    QCOMPARE(OnScreen(log).copy(QRect(header.mapTo(&log, QPoint()), header.size())),
+             header.grab().toImage().convertToFormat(OnScreen(log).format()));
     QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&log);
     QCOMPARE(view->role(), QAccessible::Table);
     QAccessibleTableInterface* table = view->tableInterface();
@@ -99,7 +102,7 @@ void LogListTest::rows() {
         }
         QTRY_COMPARE(OnScreen(log), OnScreen(fresh));
     }
-    QVERIFY(log.rowHeight(0) >= log.fontMetrics().height());
+    QVERIFY(log.RowHeight() >= log.fontMetrics().height());
 }
 
 void LogListTest::keys_data() {
@@ -115,7 +118,8 @@ void LogListTest::keys_data() {
 }
 
 // Rows added without auto scroll leave the view where it is; the keys move the selection and
-// keep it in sight, Ctrl+C copies that row, and a row added with auto scroll comes into view.
+// keep it in sight, Ctrl+C copies that row, a click selects the row under it, and a row added
+// with auto scroll comes into view.
 void LogListTest::keys() {
     QFETCH(int, key);
     QFETCH(int, to);
@@ -131,13 +135,20 @@ void LogListTest::keys() {
     QTRY_VERIFY(log.verticalScrollBar()->maximum() > 0);
     QCOMPARE(log.verticalScrollBar()->value(), 0);
     log.SelectRow(50);
+    const int before = log.verticalScrollBar()->value();
+    const bool shown = pages == 0 && inView(to);
     QTest::keyClick(&log, Qt::Key(key));
     const int selected = log.SelectedRow();
-    const int page = log.viewport()->height() / log.rowHeight(0);
+    const int page = log.viewport()->height() / log.RowHeight();
     QVERIFY(qAbs(selected - to - pages * page) <= 2 * qAbs(pages));
     QVERIFY(inView(selected));
+    QVERIFY(!shown || log.verticalScrollBar()->value() == before);  // no jump to a shown row
     QTest::keyClick(&log, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), "[RECV]\t" + QString::number(selected));
+    const int clicked = selected == 0 ? 1 : selected - 1;  // wherever the view now stands
+    QTest::mouseClick(log.viewport(), Qt::LeftButton, {},
+                      log.visualRect(log.Model().index(clicked, 1)).center());
+    QCOMPARE(log.SelectedRow(), clicked);
     log.AddLogLine(LOG_RECV, "100", true);
     QTRY_VERIFY(inView(100));
 }
