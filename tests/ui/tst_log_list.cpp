@@ -2,6 +2,7 @@
 // clear, the keys, auto scroll, the bound on its length, and its context menu on the main window.
 #include "main_window_fixture.h"
 #include "protocol/protocol_constants.h"
+#include "ui/log_cell_delegate.h"
 #include "ui/log_context_menu.h"
 
 namespace {
@@ -153,8 +154,9 @@ void LogListTest::keys() {
     QTRY_VERIFY(inView(100));
 }
 
-// Past its bound the log drops its oldest rows and says how many in an untagged first row; the
-// rows kept are the newest, in order.
+// Past its bound the log drops its oldest rows and says how many in an untagged first row, drawn
+// in the window's colours with its text in the text column only; the rows kept are the newest,
+// in order.
 void LogListTest::oldestRowsDroppedPastTheBound() {
     LogModel model(UiLanguage::English);
     model.SetRowLimit(10);
@@ -169,6 +171,20 @@ void LogListTest::oldestRowsDroppedPastTheBound() {
     for (int row = 1; row < model.rowCount(); ++row) {
         QCOMPARE(model.index(row, 1).data().toString(), QString::number(dropped + row - 1));
     }
+    QStyleOptionViewItem option;
+    option.palette.setColor(QPalette::Base, Qt::white);
+    option.palette.setColor(QPalette::Text, Qt::black);
+    QImage blank(200, 24, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    const auto painted = [&](int column) {
+        QImage cell(blank.size(), blank.format());
+        QPainter painter(&cell);
+        option.rect = cell.rect();
+        LogCellDelegate().paint(&painter, option, model.index(0, column));
+        return cell;
+    };
+    QCOMPARE(painted(0), blank);
+    QVERIFY(painted(1) != blank && painted(1).pixelColor(0, 0) == Qt::white);
 }
 
 // Copy takes the row clicked, Copy All every row, Save As writes them as UTF-8, and a failed
