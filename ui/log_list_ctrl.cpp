@@ -25,6 +25,12 @@ int Clamped(long long value) {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
+// The scroll offset nearest `value` that shows [start, start + length) in a page of `page`, or
+// its start when it is longer than the page.
+long long LeastScroll(long long value, long long start, int length, int page) {
+    return std::min(std::max(value, start + length - page), start);
+}
+
 }  // namespace
 
 CLogListCtrl::CLogListCtrl(QWidget* parent, UiLanguage language)
@@ -154,20 +160,31 @@ void CLogListCtrl::scrollTo(const QModelIndex& index, ScrollHint hint) {
             value = top - (page - rowHeight) / 2;
             break;
         case EnsureVisible:
-            value = std::clamp(value, top + rowHeight - page, top);
+            value = LeastScroll(value, top, rowHeight, page);
             break;
     }
     verticalScrollBar()->setValue(Clamped(value));
+    const QHeaderView& columns = *horizontalHeader();
+    horizontalScrollBar()->setValue(
+        Clamped(LeastScroll(horizontalOffset(), columns.sectionPosition(index.column()),
+                            columns.sectionSize(index.column()), viewport()->width())));
 }
 
-// The arrows and the page keys move along the rows; Home and End go to the first and the last
-// row, as in a list: the cells of a row are selected together, so moving along a row would move
-// nothing.
+// The arrows and the page keys move along the rows, Left and Right between a row's cells (an
+// accessibility client reads the cell in focus); Home and End go to the first and the last row,
+// as in a list.
 QModelIndex CLogListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
     const QModelIndex current = currentIndex();
     const int last = model.rowCount() - 1;
     int row = current.isValid() ? current.row() : -1;
+    int column = std::max(0, current.column());
     switch (action) {
+        case MoveLeft:
+            column = 0;
+            break;
+        case MoveRight:
+            column = model.columnCount() - 1;
+            break;
         case MoveUp:
         case MovePrevious:
             --row;
@@ -191,7 +208,7 @@ QModelIndex CLogListCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers)
         default:
             return current;
     }
-    return last < 0 ? QModelIndex() : model.index(std::clamp(row, 0, last), current.column());
+    return last < 0 ? QModelIndex() : model.index(std::clamp(row, 0, last), column);
 }
 
 int CLogListCtrl::horizontalOffset() const {

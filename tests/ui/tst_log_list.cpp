@@ -112,6 +112,7 @@ void LogListTest::keys_data() {
     QTest::addColumn<int>("pages");  // and so many pages of rows, give or take two rows
     QTest::newRow("Down") << int(Qt::Key_Down) << 51 << 0;
     QTest::newRow("Up") << int(Qt::Key_Up) << 49 << 0;
+    QTest::newRow("Right") << int(Qt::Key_Right) << 50 << 0;  // to the text cell
     QTest::newRow("Home") << int(Qt::Key_Home) << 0 << 0;
     QTest::newRow("End") << int(Qt::Key_End) << 99 << 0;
     QTest::newRow("PageDown") << int(Qt::Key_PageDown) << 50 << 1;
