@@ -224,7 +224,7 @@ void CLogListCtrl::setSelection(const QRect& rect, QItemSelectionModel::Selectio
     const int first = std::max(0, RowAt(area.top()));
     const int last = std::min(model.rowCount() - 1, RowAt(area.bottom()));
     QItemSelection rows;
-    if (first <= last && area.bottom() + verticalOffset() >= 0) {
+    if (first <= last) {
         rows.select(model.index(first, 0), model.index(last, model.columnCount() - 1));
     }
     selectionModel()->select(rows, command);
@@ -271,7 +271,7 @@ void CLogListCtrl::paintEvent(QPaintEvent* event) {
     const QRect area = event->rect();
     const int first = std::max(0, RowAt(area.top()));
     const int last = std::min(model.rowCount() - 1, RowAt(area.bottom()));
-    if (first > last || area.bottom() + verticalOffset() < 0) {
+    if (first > last) {
         return;
     }
     QPainter painter(viewport());
