@@ -40,6 +40,7 @@ private slots:
     void rows();
     void keys_data();
     void keys();
+    void scrolledAcross();
     void oldestRowsDroppedPastTheBound();
     void contextMenuCopiesAndSaves();
 };
@@ -155,6 +156,30 @@ void LogListTest::keys() {
     QTRY_VERIFY(inView(100));
 }
 
+// Scrolled across, the header and the cells move together: what the scroll leaves on screen is
+// what painting the log afresh shows.
+void LogListTest::scrolledAcross() {
+    CLogListCtrl log;
+    QVERIFY(ShowLog(log));
+    log.resize(200, 150);
+    for (int n = 0; n < 20; ++n) {
+        log.AddLogLine(LOG_RECV, qPrintable(QString::number(n) + " bytes sent at once"), false);
+    }
+    QScrollBar& across = *log.horizontalScrollBar();
+    QTRY_VERIFY(across.maximum() > 0);
+    QCoreApplication::processEvents();
+    const QImage before = OnScreen(log);
+    across.setValue(across.maximum());
+    QCoreApplication::processEvents();
+    const QImage scrolled = OnScreen(log);
+    log.repaint();
+    QCOMPARE(OnScreen(log), scrolled);
+    for (const QWidget* part : {log.viewport(), log.horizontalHeader()->viewport()}) {
+        const QRect shown(part->mapTo(&log, QPoint()), part->size());
+        QVERIFY(scrolled.copy(shown) != before.copy(shown));
+    }
+}
+
 // Past its bound the log drops its oldest rows and says how many in an untagged first row, drawn
 // in the window's colours with its text in the text column only; the rows kept are the newest,
 // in order.
@@ -189,7 +214,7 @@ void LogListTest::oldestRowsDroppedPastTheBound() {
 }
 
 // Copy takes the row clicked, Copy All every row, Save As writes them as UTF-8, and a failed
-// save says so once.
+// save says so once; an empty log offers none of them.
 void LogListTest::contextMenuCopiesAndSaves() {
     MainWindowFixture f;
     CVDMR30QuillboxDlg& window = f.Create();
@@ -214,6 +239,10 @@ void LogListTest::contextMenuCopiesAndSaves() {
         QTest::mouseClick(window.windowHandle(), Qt::RightButton, {},
                           log.viewport()->mapTo(&window, cell));
     };
+    pick.clear();
+    QTest::mouseClick(window.windowHandle(), Qt::RightButton, {},
+                      log.viewport()->mapTo(&window, QPoint(5, 5)));
+    QCOMPARE(offered, (QStringList{"-", "-", "", "-"}));  // nothing to copy or save yet
     window.AddLogLine(LOG_SEND, "!VS");
     rightClick(0, "Copy All");  // one row is enough
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("[SEND]\t!VS"));
