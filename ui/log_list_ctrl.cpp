@@ -48,7 +48,8 @@ CLogListCtrl::CLogListCtrl(QWidget* parent, UiLanguage language)
     unshaped.setStyleStrategy(QFont::PreferNoShaping);
     setFont(unshaped);
     setItemDelegate(cells);
-    setFocusPolicy(Qt::ClickFocus);
+    // A tab stop, so that the keys and the menu reach the rows without a mouse.
+    setFocusPolicy(Qt::StrongFocus);
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);
     setEditTriggers(NoEditTriggers);
