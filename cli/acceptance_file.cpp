@@ -69,11 +69,12 @@ std::vector<Section> Sections(const std::string& text) {
     return sections;
 }
 
-// The line's key when it is "key=value" (not a ';' or '#' comment); "" otherwise.
+// The line's key when it is "key=value"; "" otherwise. A ';' or '#' comment keeps its mark in
+// the key, so it never names a key that is read.
 std::string KeyOf(const std::string& line, std::string* value = nullptr) {
     const std::string trimmed = Trimmed(line);
     const size_t equals = trimmed.find('=');
-    if (equals == std::string::npos || trimmed[0] == ';' || trimmed[0] == '#') {
+    if (equals == std::string::npos) {
         return "";
     }
     if (value != nullptr) {
