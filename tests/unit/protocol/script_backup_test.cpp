@@ -2,10 +2,12 @@
 // names, what a planted link gets, pruning, and the failures that must stop an erase.
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -106,8 +108,9 @@ TEST_F(BackupTest, PruningKeepsTheNewest200BackupsAndNothingElseIsTouched) {
 // tree's owner first, and leaves its reason in the tree.
 TEST_F(BackupTest, NoBackupIsAFailureWithAReasonAndLeavesNoFile) {
     using Row = std::pair<const char*, const char*>;  // a read-only folder, what the reason says
-    for (const auto& [readOnly, reason] : {Row{"data/quillbox/backups", "quillbox/backups/COM7-"},
-                                           Row{"data", "data/quillbox: Permission denied"}}) {
+    for (const auto& [readOnly, reason] :
+         {Row{"data/quillbox/backups", "quillbox/backups/COM7-"},
+          Row{"data", "data/quillbox: Permission denied"}, Row{"", "File too large"}}) {
         fs::remove_all(tree.Path("data"));
         const pid_t pid = fork();
         if (pid == 0) {
@@ -118,10 +121,15 @@ TEST_F(BackupTest, NoBackupIsAFailureWithAReasonAndLeavesNoFile) {
                 _exit(1);
             }
             fs::create_directories(tree.Path(readOnly));
-            fs::permissions(tree.Path(readOnly), fs::perms(0500));
+            fs::permissions(tree.Path(readOnly), fs::perms(*readOnly ? 0500 : 0700));
+            rlimit fileSize{*readOnly ? RLIM_INFINITY : 4, RLIM_INFINITY};  // a disk that fills
+            signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &fileSize);
             std::string path, said;
-            std::ofstream(tree.Path("why"))
-                << (SaveScriptBackup("COM7", {"!SC ID"}, path, said, kNow) ? "saved" : said);
+            const bool saved = SaveScriptBackup("COM7", {"!SC ID"}, path, said, kNow);
+            fileSize.rlim_cur = RLIM_INFINITY;
+            setrlimit(RLIMIT_FSIZE, &fileSize);
+            std::ofstream(tree.Path("why")) << (saved ? "saved" : said);
             _exit(0);
         }
         int status = 0;
