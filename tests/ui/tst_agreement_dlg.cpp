@@ -109,13 +109,12 @@ private slots:
         QVERIFY(f.view->isReadOnly());
     }
 
-    // The dialog opens on its acceptance box (Space ticks it); Tab reaches the text, and the
-    // keyboard moves the caret through it and selects it, as a screen reader's user reads it.
+    // Tab reaches the text, and the keyboard moves the caret through it and selects it, as a
+    // screen reader's user reads it.
     void disclaimerIsReadByKeyboard() {
         Fixture f(0x12);
         f.dialog.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
-        QCOMPARE(QApplication::focusWidget(), f.check);
         const auto controls = f.dialog.findChildren<QWidget*>().size();
         for (int tabs = 0; tabs < controls && QApplication::focusWidget() != f.view; ++tabs) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
