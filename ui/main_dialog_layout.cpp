@@ -35,7 +35,6 @@ QPushButton* MakeButton(QWidget* parent) {
     auto* button = new QPushButton(parent);
     // Enter never presses a button that does not have the focus.
     button->setAutoDefault(false);
-    button->setDefault(false);
     return button;
 }
 
