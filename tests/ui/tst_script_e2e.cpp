@@ -152,12 +152,13 @@ void ScriptEndToEndTest::saveScriptThenOpenIt() {
     QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(f.ShownSettings(), entered);
 
-    f.boxes.SetFileAnswer(
-        f.WriteFile(QStringLiteral("faulty.txt"), "!PA 10.1.0.1\n!XX 5\n!SC ABCDEFGHI\n"));
+    f.boxes.SetFileAnswer(f.WriteFile(QStringLiteral("faulty.txt"),
+                                      "!PA 10.1.0.1\n" + QByteArray("!XX 5\n").repeated(24)));
     QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(f.boxes.Count(), 4);
     QCOMPARE(f.boxes.Last().icon, QMessageBox::Critical);
-    QCOMPARE(f.boxes.Last().detail.count(QStringLiteral("번째 줄")), 2);
+    QCOMPARE(f.boxes.Last().detail.count(QStringLiteral("번째 줄")), 20);  // and the rest cut:
+    QVERIFY(f.boxes.Last().detail.endsWith(QStringLiteral("\n...")));
     QVERIFY(f.boxes.Last().detail.startsWith(QStringLiteral("2번째 줄")));
     QCOMPARE(f.ShownSettings(), entered);
 
