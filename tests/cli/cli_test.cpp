@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -66,6 +67,10 @@ protected:
             freopen(tree.Path(tag + ".in").c_str(), "r", stdin);
             freopen(out.c_str(), "w", stdout);
             freopen(tree.Path(tag + ".err").c_str(), "w", stderr);
+            const rlimit files{fileLimit, fileLimit};  // nothing of this process's counts
+            if (fileLimit != RLIM_INFINITY && close_range(3, ~0U, 0) == 0) {
+                setrlimit(RLIMIT_NOFILE, &files);
+            }
             alarm(30);
             execve(QUILLBOX_CLI, argv.data(), envp.data());
             _exit(127);
@@ -89,6 +94,7 @@ protected:
         return lines;
     }
 
+    rlim_t fileLimit = RLIM_INFINITY;  // descriptors the program may hold
     TempTree tree;
     std::unique_ptr<PtyHost> device;
     std::unique_ptr<PtyHost> second;
@@ -287,7 +293,8 @@ TEST_F(CliTest, TwoPortsAtOnce) {
 }
 
 // A port that another program holds (its lock, as the window takes it) and a COM number with
-// no device both exit 3 with nothing sent.
+// no device both exit 3 with nothing sent; a command left without descriptors says why and
+// sends nothing.
 TEST_F(CliTest, AnUnopenablePortExitsThreeAndNoBackupMeansNoErase) {
     const int holder = open(device->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
@@ -304,6 +311,8 @@ TEST_F(CliTest, AnUnopenablePortExitsThreeAndNoBackupMeansNoErase) {
     const Result result = Run({"delete", device->SlavePath()});
     EXPECT_EQ(result.status, 1) << result.err;
     EXPECT_NE(result.err.find(device->SlavePath()), std::string::npos) << result.err;
+    fileLimit = 4;  // the standard streams and one of the two that a session needs
+    EXPECT_EQ(Run({"view", "COM9"}).err, "quillbox-cli: Too many open files\n");
     EXPECT_EQ(Model(&DeviceModel::CommandLog), Lines{"!VS"});
     EXPECT_EQ(Model(&DeviceModel::StoredLines), kStored);
 }

@@ -1,8 +1,11 @@
 // The main window on its own: start values, the port list over simulated devices, the keys,
-// in both languages the boxes of a window without ports and the ID rule, and address typing.
+// in both languages the boxes of a window without ports and the ID rule, address typing, and
+// the application's icon.
 #include <map>
 
 #include "main_window_fixture.h"
+#include "ui/about_dlg.h"
+#include "ui/app_icon.h"
 
 class MainDialogTest : public QObject {
     Q_OBJECT
@@ -13,6 +16,7 @@ private slots:
     void languages();
     void addressTyping_data();
     void addressTyping();
+    void icon();
 };
 
 void MainDialogTest::startStatePortsAndKeys() {
@@ -176,6 +180,17 @@ void MainDialogTest::addressTyping() {
     QCOMPARE(byPosition.values().join(QString()), shown);
     QCOMPARE(QString::fromStdString(FormatDotted(edit->GetAddress())), address);
     QCOMPARE(QApplication::focusWidget(), focus < 4 ? edit->Part(focus) : f.Control(1004));
+}
+
+// The icon of the windows and of the About box: the compiled-in PNG's pixels, as Qt's general
+// image loading gives them.
+void MainDialogTest::icon() {
+    const QIcon reference(QStringLiteral(":/quillbox.png"));
+    QCOMPARE(AppIcon().pixmap(48).toImage(), reference.pixmap(48).toImage());
+    CAboutDlg about;
+    const QPixmap shown = about.findChild<QLabel*>()->pixmap();
+    QVERIFY(!shown.isNull());
+    QCOMPARE(shown.toImage(), reference.pixmap(shown.size()).toImage());
 }
 
 QTEST_MAIN(MainDialogTest)
