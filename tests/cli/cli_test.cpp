@@ -292,9 +292,8 @@ TEST_F(CliTest, TwoPortsAtOnce) {
     EXPECT_EQ(Model(&DeviceModel::StoredLines), (Lines{"!PA 10.0.0.9", "!PP 80"}));
 }
 
-// A port that another program holds (its lock, as the window takes it) and a COM number with
-// no device both exit 3 with nothing sent; a command left without descriptors says why and
-// sends nothing.
+// A held port (its lock, as the window takes it) and a COM number with no device exit 3, and a
+// command left without descriptors says why: none of them sends anything.
 TEST_F(CliTest, AnUnopenablePortExitsThreeAndNoBackupMeansNoErase) {
     const int holder = open(device->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
@@ -311,8 +310,10 @@ TEST_F(CliTest, AnUnopenablePortExitsThreeAndNoBackupMeansNoErase) {
     const Result result = Run({"delete", device->SlavePath()});
     EXPECT_EQ(result.status, 1) << result.err;
     EXPECT_NE(result.err.find(device->SlavePath()), std::string::npos) << result.err;
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // they hold descriptors too
     fileLimit = 4;  // the standard streams and one of the two that a session needs
     EXPECT_EQ(Run({"view", "COM9"}).err, "quillbox-cli: Too many open files\n");
+#endif
     EXPECT_EQ(Model(&DeviceModel::CommandLog), Lines{"!VS"});
     EXPECT_EQ(Model(&DeviceModel::StoredLines), kStored);
 }

@@ -187,8 +187,7 @@ void MainDialogTest::addressTyping() {
 void MainDialogTest::icon() {
     const QIcon reference(QStringLiteral(":/quillbox.png"));
     QCOMPARE(AppIcon().pixmap(48).toImage(), reference.pixmap(48).toImage());
-    CAboutDlg about;
-    const QPixmap shown = about.findChild<QLabel*>()->pixmap();
+    const QPixmap shown = CAboutDlg().findChild<QLabel*>()->pixmap();
     QVERIFY(!shown.isNull());
     QCOMPARE(shown.toImage(), reference.pixmap(shown.size()).toImage());
 }
