@@ -288,12 +288,11 @@ void CLogListCtrl::paintEvent(QPaintEvent* event) {
             cells->paint(&painter, option, index);
         }
     }
-    PaintGrid(painter, first, last);
+    PaintGrid(painter, option, first, last);
 }
 
-void CLogListCtrl::PaintGrid(QPainter& painter, int firstRow, int lastRow) const {
-    QStyleOptionViewItem option;
-    initViewItemOption(&option);
+void CLogListCtrl::PaintGrid(QPainter& painter, const QStyleOptionViewItem& option, int firstRow,
+                             int lastRow) const {
     const int hint = style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this);
     painter.setPen(QColor::fromRgba(static_cast<QRgb>(hint)));
     const int left = horizontalHeader()->sectionViewportPosition(0);
@@ -305,7 +304,7 @@ void CLogListCtrl::PaintGrid(QPainter& painter, int firstRow, int lastRow) const
     }
     for (int column = 0; column < model.columnCount(); ++column) {
         const int x = horizontalHeader()->sectionViewportPosition(column) +
-                      horizontalHeader()->sectionSize(column) - 1;
+                      horizontalHeader()->sectionSize(column) - kGridWidth;
         painter.drawLine(x, top, x, bottom);
     }
 }

@@ -77,5 +77,6 @@ private:
     void FitRowsToFont();
     int RowAt(int y) const;
     int RowsPerPage() const;
-    void PaintGrid(QPainter& painter, int firstRow, int lastRow) const;
+    void PaintGrid(QPainter& painter, const QStyleOptionViewItem& option, int firstRow,
+                   int lastRow) const;
 };
