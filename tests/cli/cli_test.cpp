@@ -67,8 +67,8 @@ protected:
             freopen(tree.Path(tag + ".in").c_str(), "r", stdin);
             freopen(out.c_str(), "w", stdout);
             freopen(tree.Path(tag + ".err").c_str(), "w", stderr);
-            const rlimit files{fileLimit, fileLimit};  // nothing of this process's counts
-            if (fileLimit != RLIM_INFINITY && close_range(3, ~0U, 0) == 0) {
+            const rlimit files{fileLimit, fileLimit};
+            if (fileLimit != RLIM_INFINITY && close_range(3, ~0U, 0) == 0) {  // only its own count
                 setrlimit(RLIMIT_NOFILE, &files);
             }
             alarm(30);
